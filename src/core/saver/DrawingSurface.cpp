@@ -1,0 +1,23 @@
+#include "saver/DrawingSurface.hpp"
+
+namespace {
+
+DrawingSurface* currentSurface = nullptr;
+
+}
+
+DrawingSurface* DrawingSurface::current()
+{
+    return currentSurface;
+}
+
+DrawingSurface::Scope::Scope(DrawingSurface& surface)
+    : _previous(currentSurface)
+{
+    currentSurface = &surface;
+}
+
+DrawingSurface::Scope::~Scope()
+{
+    currentSurface = _previous;
+}
