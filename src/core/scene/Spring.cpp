@@ -78,14 +78,19 @@ void Spring::_update()
         pullTowardsLeader(_bobs[i], _bobs[i - 1].getLocationX(), _bobs[i - 1].getLocationY());
 }
 
-void Spring::pullTowardsLeader(Bob& bob, float leaderX, float leaderY)
+PVector Spring::linkForce(const Bob& bob, float leaderX, float leaderY) const
 {
     PVector force(bob.getLocationX() - leaderX, bob.getLocationY() - leaderY);
     float stretch = force.getMag() - _restLength;
     // A bob lying exactly on its leader has no direction: normalize leaves (0, 0), so no force.
     force.normalize();
     force.mult(-_k * stretch);
-    bob.applyForce_Bob(force);
+    return force;
+}
+
+void Spring::pullTowardsLeader(Bob& bob, float leaderX, float leaderY)
+{
+    bob.applyForce_Bob(linkForce(bob, leaderX, leaderY));
     bob.update_Bob(_size);
 }
 

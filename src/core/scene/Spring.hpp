@@ -22,9 +22,15 @@ public:
     // Draws the creatures in chain order, each at its bob.
     void _render();
 
+    // The spring force on `bob` from the link to a leader at (leaderX, leaderY).
+    PVector linkForce(const Bob& bob, float leaderX, float leaderY) const;
+
     const Walker& anchor() const { return _anchor; }
     const std::vector<Bob>& bobs() const { return _bobs; }
+    const std::vector<Vorpi>& vorpies() const { return _vorpies; }
     const QZColor& colorCounter() const { return _colorCnt; }
+    const QZColor& colorIncrements() const { return _colorPls; }
+    const QZColor& baseColor() const { return _baseColor; }
 
 private:
     void pullTowardsLeader(Bob& bob, float leaderX, float leaderY);
