@@ -1,0 +1,122 @@
+#include "TestSources.hpp"
+
+#include "creatures/Vorpi.hpp"
+#include "saver/RecordingSurface.hpp"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+namespace {
+
+using Call = RecordingSurface::Call;
+constexpr std::uint32_t top = ScriptedSources::largest;
+
+// Fins coloured (200, 10, 0) exactly, at length 0 (lengthDraw 0) or 30 (lengthDraw top).
+Vorpi makeCreature(std::int32_t fins, std::uint32_t lengthDraw = 0)
+{
+    ScriptedSources sources({ lengthDraw, top, 0, 0 }, { 1 << 30 });
+    QZColor start(140, 70, 0);
+    return Vorpi(fins, start);
+}
+
+std::vector<Call> renderOnce(Vorpi& creature, const PVector& position, const QZColor& counter, std::int32_t unused = 0)
+{
+    RecordingSurface surface;
+    DrawingSurface::Scope target(surface);
+    creature.render_Vorpi(position, unused, counter);
+    return surface.calls();
+}
+
+Call color(int red, int green, int blue, double alpha)
+{
+    return { Call::Kind::Color, { red / 255.0, green / 255.0, blue / 255.0, alpha, 0 } };
+}
+
+}
+
+TEST(Vorpi, WithoutFinsDrawsNothing)
+{
+    for (std::int32_t count : { 0, -3 }) {
+        Vorpi creature = makeCreature(count);
+        EXPECT_TRUE(creature.getFins().empty());
+        EXPECT_TRUE(creature.getCounters().empty());
+        EXPECT_TRUE(renderOnce(creature, PVector(5, 5), QZColor(0, 0, 0)).empty());
+    }
+}
+
+TEST(Vorpi, ColourIsTheFinsShiftedAndReflectedIntoRange)
+{
+    Vorpi plain = makeCreature(1);
+    EXPECT_EQ(renderOnce(plain, PVector(0, 0), QZColor(0, 0, 0)).front(), color(200, 10, 0, 0.5));
+
+    // 150 sin(1) + 200 = 326.2 -> 184; 150 sin(4) + 10 = -103.5 -> 103; just past pi on 0 -> 0.
+    Vorpi shifted = makeCreature(1);
+    QZColor counter(1, 4, std::numbers::pi_v<float>);
+    EXPECT_EQ(renderOnce(shifted, PVector(0, 0), counter).front(), color(184, 103, 0, 0.5));
+}
+
+TEST(Vorpi, FractionalChannelsAreTruncated)
+{
+    ScriptedSources sources({ 0, 0, 0, 0 });
+    QZColor start(97.5f, 60, 0);
+    Vorpi creature(1, start);
+    EXPECT_EQ(renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0)).front(), color(37, 0, 0, 0.5));
+}
+
+TEST(Vorpi, AlphaFadesAsTheFinGrowsAndMayGoNegative)
+{
+    Vorpi creature = makeCreature(1, top);
+    EXPECT_EQ(renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0)).front().values[3], 0.0);
+    for (int frame = 0; frame < 5; ++frame)
+        renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0));
+    float livedPercent = creature.getFins()[0].livedPercent();
+    ASSERT_GT(livedPercent, 1.0f);
+    double alpha = renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0)).front().values[3];
+    EXPECT_LT(alpha, 0.0);
+    EXPECT_EQ(alpha, double { 0.5f * (1.0f - livedPercent) });
+}
+
+TEST(Vorpi, EachFinIsOneColourThenAChainOfSegmentsFromThePosition)
+{
+    Vorpi creature = makeCreature(3, top);
+    std::vector<Call> calls = renderOnce(creature, PVector(40, 30), QZColor(0, 0, 0));
+    std::size_t next = 0;
+    for (const Fin& fin : creature.getFins()) {
+        ASSERT_EQ(calls.at(next++).kind, Call::Kind::Color);
+        double fromX = 40;
+        double fromY = 30;
+        for (const PVector& point : fin.getXY()) {
+            const Call& segment = calls.at(next++);
+            ASSERT_EQ(segment.kind, Call::Kind::Stroke);
+            EXPECT_EQ(segment.values[0], fromX);
+            EXPECT_EQ(segment.values[1], fromY);
+            EXPECT_EQ(segment.values[2], point.getX());
+            EXPECT_EQ(segment.values[3], point.getY());
+            fromX = point.getX();
+            fromY = point.getY();
+        }
+    }
+    EXPECT_EQ(next, calls.size());
+}
+
+TEST(Vorpi, PhasesAdvanceByEachFinsIncrement)
+{
+    Vorpi creature = makeCreature(2);
+    const Fin& fin = creature.getFins()[1];
+    ASSERT_EQ(fin.getCounter(), 0.04f);
+    for (int frame = 0; frame < 3; ++frame)
+        renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0));
+    EXPECT_EQ(creature.getCounters()[1], (0.0f + 0.04f) + 0.04f + 0.04f);
+}
+
+TEST(Vorpi, TheUnusedIntegerChangesNothingAndTheOldPositionIsForgotten)
+{
+    Vorpi a = makeCreature(2);
+    Vorpi b = makeCreature(2);
+    EXPECT_EQ(renderOnce(a, PVector(10, 10), QZColor(1, 2, 3), 0), renderOnce(b, PVector(10, 10), QZColor(1, 2, 3), 99));
+
+    std::vector<Call> moved = renderOnce(a, PVector(300, -20), QZColor(1, 2, 3));
+    EXPECT_EQ(moved[1].values[0], 300.0);
+    EXPECT_EQ(moved[1].values[1], -20.0);
+}

@@ -1,0 +1,100 @@
+#include "primitives/PVector.hpp"
+#include "primitives/QZColor.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+TEST(PVector, MagnitudeAndNormalize)
+{
+    PVector v(3, 4);
+    EXPECT_EQ(v.getMag(), 5.0f);
+    v.normalize();
+    EXPECT_EQ(v.getX(), 0.6f);
+    EXPECT_EQ(v.getY(), 0.8f);
+}
+
+TEST(PVector, NormalizingZeroLeavesZero)
+{
+    PVector v(0, 0);
+    v.normalize();
+    EXPECT_EQ(v.getX(), 0.0f);
+    EXPECT_EQ(v.getY(), 0.0f);
+}
+
+TEST(PVector, LimitScalesOnlyWhatIsStrictlyLonger)
+{
+    PVector longer(12, 16);
+    longer.limit(10);
+    EXPECT_EQ(longer.getX(), 6.0f);
+    EXPECT_EQ(longer.getY(), 8.0f);
+
+    PVector exact(6, 8);
+    exact.limit(10);
+    EXPECT_EQ(exact.getX(), 6.0f);
+    EXPECT_EQ(exact.getY(), 8.0f);
+
+    PVector zero(0, 0);
+    zero.limit(10);
+    EXPECT_EQ(zero.getX(), 0.0f);
+    EXPECT_EQ(zero.getY(), 0.0f);
+
+    PVector notANumber(std::numeric_limits<float>::quiet_NaN(), 3);
+    notANumber.limit(10);
+    EXPECT_TRUE(std::isnan(notANumber.getX()));
+    EXPECT_EQ(notANumber.getY(), 3.0f);
+}
+
+TEST(PVector, ReflectAndAddToItself)
+{
+    PVector v(2, -3);
+    v.multX(-1);
+    EXPECT_EQ(v.getX(), -2.0f);
+    EXPECT_EQ(v.getY(), -3.0f);
+    v.mult(-1);
+    EXPECT_EQ(v.getX(), 2.0f);
+    EXPECT_EQ(v.getY(), 3.0f);
+    v.add(v);
+    EXPECT_EQ(v.getX(), 4.0f);
+    EXPECT_EQ(v.getY(), 6.0f);
+}
+
+TEST(QZColor, ClampsEveryWrite)
+{
+    QZColor color(-3, 300, 0.5f);
+    EXPECT_EQ(color.getRed(), 0.0f);
+    EXPECT_EQ(color.getGreen(), 255.0f);
+    EXPECT_EQ(color.getBlue(), 0.5f);
+
+    color.setGreen(400);
+    EXPECT_EQ(color.getGreen(), 255.0f);
+    color.addBlue(-1);
+    EXPECT_EQ(color.getBlue(), 0.0f);
+
+    EXPECT_EQ(QZColor::contain(-0.5f), 0.0f);
+    EXPECT_EQ(QZColor::contain(300), 255.0f);
+    EXPECT_EQ(QZColor::contain(255), 255.0f);
+    EXPECT_EQ(QZColor::contain(0), 0.0f);
+    EXPECT_TRUE(std::isnan(QZColor::contain(std::numeric_limits<float>::quiet_NaN())));
+}
+
+TEST(QZColor, AddsAllChannelsBeforeClamping)
+{
+    QZColor color(200, 10, 0);
+    color.add(color);
+    EXPECT_EQ(color.getRed(), 255.0f);
+    EXPECT_EQ(color.getGreen(), 20.0f);
+    EXPECT_EQ(color.getBlue(), 0.0f);
+}
+
+TEST(QZColor, CounterStopsAt255WhileOthersRise)
+{
+    QZColor counter(255, 100, 0);
+    QZColor increments(0.002f, 0.002f, 0.002f);
+    for (int frame = 0; frame < 10; ++frame)
+        counter.add(increments);
+    EXPECT_EQ(counter.getRed(), 255.0f);
+    EXPECT_GT(counter.getGreen(), 100.0f);
+    EXPECT_GT(counter.getBlue(), 0.0f);
+}

@@ -1,0 +1,83 @@
+#include "TestSources.hpp"
+
+#include "platform/RandomSources.hpp"
+#include "primitives/RandomHelpers.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr std::uint32_t largestBelowTwoToThe31AsFloat = 2147483583; // 2^31 - 65
+
+}
+
+TEST(RandomIntBetween, RisingBoundsIncludeBothEnds)
+{
+    ScriptedSources sources({ 0, ScriptedSources::largest, largestBelowTwoToThe31AsFloat, 1073741824 });
+    EXPECT_EQ(SSRandomIntBetween(7, 14), 7);
+    EXPECT_EQ(SSRandomIntBetween(7, 14), 7) << "the values that round up to 2^31 fall back to the lower bound";
+    EXPECT_EQ(SSRandomIntBetween(7, 14), 14);
+    EXPECT_EQ(SSRandomIntBetween(7, 14), 11);
+    EXPECT_EQ(sources.randomDraws(), 4u);
+}
+
+TEST(RandomIntBetween, FallingBoundsAndSingleValue)
+{
+    ScriptedSources sources({ ScriptedSources::largest, largestBelowTwoToThe31AsFloat, 0, 5, ScriptedSources::largest });
+    EXPECT_EQ(SSRandomIntBetween(14, 7), 14);
+    EXPECT_EQ(SSRandomIntBetween(14, 7), 7);
+    EXPECT_EQ(SSRandomIntBetween(14, 7), 14);
+    EXPECT_EQ(SSRandomIntBetween(5, 5), 5);
+    EXPECT_EQ(SSRandomIntBetween(5, 5), 5);
+}
+
+TEST(RandomIntBetween, StaysWithinBoundsOverTheWholeRange)
+{
+    std::vector<std::uint32_t> values;
+    for (std::uint32_t r = 0; r < 2147483647u - 9999991u; r += 9999991u)
+        values.push_back(r);
+    values.push_back(ScriptedSources::largest);
+    ScriptedSources sources(values);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::int32_t rising = SSRandomIntBetween(7, 14);
+        std::int32_t falling = SSRandomIntBetween(14, 7);
+        EXPECT_TRUE(rising >= 7 && rising <= 14) << rising;
+        EXPECT_TRUE(falling >= 7 && falling <= 14) << falling;
+    }
+}
+
+TEST(RandomFloatBetween, ReachesBothBounds)
+{
+    ScriptedSources sources({ 0, ScriptedSources::largest, 12345 });
+    EXPECT_EQ(SSRandomFloatBetween(0, 0.002), 0.0);
+    EXPECT_EQ(SSRandomFloatBetween(0, 0.002), 0.002);
+    EXPECT_EQ(SSRandomFloatBetween(-2.5, -2.5), -2.5);
+    EXPECT_EQ(sources.randomDraws(), 3u);
+}
+
+TEST(RandomSources, SeededStreamsFollowTheDocumentedContract)
+{
+    constexpr std::uint32_t seed = 20261206;
+    RandomSources sources = RandomSources::seeded(seed);
+    srandom(seed);
+    unsigned int randState = seed;
+    unsigned int arc4State = seed ^ 0xFFFFFFFFu;
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(sources.random(), static_cast<std::uint32_t>(random()));
+        ASSERT_EQ(sources.rand(), static_cast<std::uint32_t>(rand_r(&randState)));
+        ASSERT_EQ(sources.arc4random(), static_cast<std::uint32_t>(rand_r(&arc4State)));
+    }
+}
+
+TEST(RandomSources, UnseededStreamsStartFromTheDefaultStateAndStaySeparate)
+{
+    RandomSources sources = RandomSources::unseeded();
+    srandom(1);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(sources.random(), static_cast<std::uint32_t>(random()));
+    // rand() has not been touched by the random() draws above.
+    srandom(1);
+    ASSERT_EQ(sources.rand(), static_cast<std::uint32_t>(random()));
+}

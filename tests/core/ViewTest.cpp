@@ -1,0 +1,127 @@
+#include "TestSources.hpp"
+
+#include "saver/FrameDriver.hpp"
+#include "saver/RecordingSurface.hpp"
+#include "saver/vorpi19_screensaverView.hpp"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using Call = RecordingSurface::Call;
+
+constexpr CGRect fullScreen { { 0, 0 }, { 1920, 1080 } };
+
+// Calls recorded over `frames` frames of a fresh view built with `seed`.
+std::vector<Call> record(std::uint32_t seed, CGRect frame, bool isPreview, int frames)
+{
+    SeededSources sources(seed);
+    auto view = vorpi_19screensaverView::initWithFrame(frame, isPreview);
+    RecordingSurface surface;
+    FrameDriver driver(*view, surface);
+    view->startAnimation();
+    driver.runFrames(frames);
+    return surface.calls();
+}
+
+}
+
+TEST(View, AFrameTheHostCannotTakeGivesNoView)
+{
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    for (CGSize size : { CGSize { -1, 100 }, CGSize { 100, nan }, CGSize { std::numeric_limits<double>::infinity(), 1 } })
+        EXPECT_EQ(vorpi_19screensaverView::initWithFrame({ { 0, 0 }, size }, false), nullptr);
+}
+
+TEST(View, AsksForThirtyFramesASecondAndOffersNoSettings)
+{
+    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, true);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->animationTimeInterval(), 1.0 / 30);
+    EXPECT_TRUE(view->isPreview());
+    EXPECT_FALSE(view->hasConfigureSheet());
+    EXPECT_EQ(view->configureSheet(), nullptr);
+}
+
+TEST(View, SameSeedSameDrawingWhateverThePreviewFlagOrOrigin)
+{
+    std::vector<Call> reference = record(5, fullScreen, false, 30);
+    EXPECT_EQ(record(5, fullScreen, false, 30), reference);
+    EXPECT_EQ(record(5, fullScreen, true, 30), reference);
+    EXPECT_EQ(record(5, { { 300, -40 }, fullScreen.size }, false, 30), reference);
+    EXPECT_NE(record(6, fullScreen, false, 30), reference);
+    EXPECT_NE(record(5, { { 0, 0 }, { 320, 180 } }, false, 30), reference);
+}
+
+TEST(View, AFrameStrokesOneSegmentPerFinPointInCreatureThenFinOrder)
+{
+    SeededSources sources(3);
+    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
+    RecordingSurface surface;
+    FrameDriver driver(*view, surface);
+    view->startAnimation();
+    driver.runFrames(1);
+
+    const std::vector<Call>& calls = surface.calls();
+    std::size_t next = 0;
+    const Spring& scene = view->scene();
+    for (std::size_t creature = 0; creature < scene.vorpies().size(); ++creature) {
+        const Bob& carrier = scene.bobs()[creature];
+        for (const Fin& fin : scene.vorpies()[creature].getFins()) {
+            ASSERT_EQ(calls.at(next++).kind, Call::Kind::Color);
+            const Call& first = calls.at(next);
+            EXPECT_EQ(first.values[0], carrier.getLocationX());
+            EXPECT_EQ(first.values[1], carrier.getLocationY());
+            for (std::size_t point = 0; point < fin.getXY().size(); ++point)
+                ASSERT_EQ(calls.at(next++).kind, Call::Kind::Stroke);
+        }
+    }
+    EXPECT_EQ(next, calls.size());
+}
+
+TEST(View, OnlyAnimateOneFrameAdvancesTheScene)
+{
+    SeededSources sources(4);
+    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
+    RecordingSurface surface;
+    FrameDriver driver(*view, surface);
+    float anchorX = view->scene().anchor().getLocationX();
+
+    EXPECT_EQ(driver.runFrames(5), 0) << "no frames before the animation starts";
+    view->drawRect(fullScreen);
+    EXPECT_EQ(view->scene().anchor().getLocationX(), anchorX);
+    EXPECT_TRUE(surface.calls().empty());
+
+    view->startAnimation();
+    EXPECT_EQ(driver.runFrames(1), 1);
+    EXPECT_NE(view->scene().anchor().getLocationX(), anchorX);
+}
+
+TEST(View, StopAndStartContinueTheSameSceneAndResizingDoesNotReachIt)
+{
+    std::vector<Call> uninterrupted = record(8, fullScreen, false, 20);
+
+    SeededSources sources(8);
+    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
+    RecordingSurface surface;
+    FrameDriver driver(*view, surface);
+    view->startAnimation();
+    driver.runFrames(10);
+    view->stopAnimation();
+    view->setFrameSize({ 200, 100 });
+    EXPECT_EQ(driver.runFrames(10), 0);
+    view->startAnimation();
+    driver.runFrames(10);
+    EXPECT_EQ(surface.calls(), uninterrupted);
+    EXPECT_EQ(driver.elapsedSeconds(), 20 / 30.0);
+}
+
+TEST(View, DrawingOutsideAFrameGoesNowhere)
+{
+    SeededSources sources(9);
+    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
+    EXPECT_EQ(DrawingSurface::current(), nullptr);
+    view->animateOneFrame();
+}
