@@ -1,0 +1,26 @@
+#pragma once
+
+#include "saver/DrawingSurface.hpp"
+
+#include <cstdio>
+
+// Writes every drawing call as one line of text, with the values exactly as
+// the module passed them: each number is printed with 17 significant digits,
+// so that it reads back to the very same double.
+//
+//     frame N
+//     color R G B A
+//     stroke X1 Y1 X2 Y2 W
+class TraceSurface final : public DrawingSurface {
+public:
+    // Writes to `out`, which the caller owns and checks for write errors.
+    explicit TraceSurface(std::FILE* out);
+
+    // Starts frame `number`, counting from 1.
+    void beginFrame(int number);
+    void setColor(double red, double green, double blue, double alpha) override;
+    void strokeSegment(double x1, double y1, double x2, double y2, double width) override;
+
+private:
+    std::FILE* _out;
+};
