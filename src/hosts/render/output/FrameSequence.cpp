@@ -1,0 +1,16 @@
+#include "output/FrameSequence.hpp"
+
+#include "output/AtomicFile.hpp"
+#include "output/PngEncoder.hpp"
+
+FrameSequence::FrameSequence(FramePathPattern pattern)
+    : _pattern(std::move(pattern))
+{
+}
+
+void FrameSequence::addFrame(const CairoCanvas& canvas, int number)
+{
+    AtomicFile file(_pattern.pathFor(number));
+    PngEncoder::write(canvas, file.stream(), file.target());
+    file.commit();
+}

@@ -1,0 +1,125 @@
+#include "output/PipedProcess.hpp"
+
+#include "cli/Interruption.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <initializer_list>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+class SpawnSettings {
+public:
+    explicit SpawnSettings(int input)
+    {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        // This process ignores SIGPIPE; the child gets the usual dispositions back.
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (int signal : { SIGPIPE, SIGINT, SIGTERM, SIGHUP })
+            sigaddset(&defaults, signal);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        sigset_t unblocked;
+        sigemptyset(&unblocked);
+        posix_spawnattr_setsigmask(&attributes, &unblocked);
+    }
+    ~SpawnSettings()
+    {
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    SpawnSettings(const SpawnSettings&) = delete;
+    SpawnSettings& operator=(const SpawnSettings&) = delete;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+};
+
+}
+
+PipedProcess::PipedProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments)
+{
+    int ends[2];
+    // Close-on-exec, so that a second child never holds the first one's pipe open.
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error(std::string("cannot create a pipe: ") + std::strerror(errno));
+
+    std::string name = program.string();
+    std::vector<char*> argv { name.data() };
+    std::vector<std::string> copies(arguments);
+    for (std::string& argument : copies)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    SpawnSettings settings(ends[0]);
+    int error = posix_spawn(&_child, name.c_str(), &settings.actions, &settings.attributes, argv.data(), environ);
+    close(ends[0]);
+    if (error != 0) {
+        close(ends[1]);
+        _child = -1;
+        throw std::runtime_error("cannot run " + name + ": " + std::strerror(error));
+    }
+    _input = ends[1];
+}
+
+PipedProcess::~PipedProcess()
+{
+    if (_input >= 0)
+        close(_input);
+    if (_child > 0) {
+        kill(_child, SIGKILL);
+        while (waitpid(_child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+bool PipedProcess::write(const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        ssize_t written = ::write(_input, bytes, size);
+        if (written < 0) {
+            if (errno != EINTR)
+                return false;
+            Interruption::check();
+            continue;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+int PipedProcess::closeAndWait()
+{
+    if (_input >= 0) {
+        close(_input);
+        _input = -1;
+    }
+    if (_child < 0)
+        return _status;
+    int status = 0;
+    Interruption::check();
+    while (waitpid(_child, &status, 0) < 0) {
+        if (errno != EINTR)
+            throw std::runtime_error(std::string("cannot wait for a child process: ") + std::strerror(errno));
+        Interruption::check();
+    }
+    _child = -1;
+    _status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return _status;
+}
