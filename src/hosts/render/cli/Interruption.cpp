@@ -1,0 +1,45 @@
+#include "cli/Interruption.hpp"
+
+#include <csignal>
+#include <cstdlib>
+#include <initializer_list>
+
+namespace {
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void rememberSignal(int signal)
+{
+    caughtSignal = signal;
+}
+
+}
+
+void Interruption::install()
+{
+    struct sigaction action = {};
+    action.sa_handler = rememberSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : { SIGINT, SIGTERM, SIGHUP })
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool Interruption::requested()
+{
+    return caughtSignal != 0;
+}
+
+void Interruption::check()
+{
+    if (requested())
+        throw Raised();
+}
+
+void Interruption::dieOfSignal()
+{
+    int signal = caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}

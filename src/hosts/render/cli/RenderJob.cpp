@@ -1,0 +1,123 @@
+#include "cli/RenderJob.hpp"
+
+#include "CairoCanvas.hpp"
+#include "cli/Interruption.hpp"
+#include "cli/ProgressBar.hpp"
+#include "host/OffscreenHost.hpp"
+#include "output/AtomicFile.hpp"
+#include "output/FrameSequence.hpp"
+#include "output/LastFramePng.hpp"
+#include "output/VideoEncoder.hpp"
+#include "platform/RandomSources.hpp"
+#include "surfaces/TeeSurface.hpp"
+#include "surfaces/TraceSurface.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+VideoEncoder::Container containerFor(RenderOptions::Format format)
+{
+    switch (format) {
+    case RenderOptions::Format::Webm:
+        return VideoEncoder::Container::Webm;
+    case RenderOptions::Format::Gif:
+        return VideoEncoder::Container::Gif;
+    default:
+        return VideoEncoder::Container::Mp4;
+    }
+}
+
+std::unique_ptr<FrameSink> sinkFor(const RenderOptions::Output& output, const RenderOptions& options,
+    const std::filesystem::path& ffmpeg, int framesPerSecond)
+{
+    if (output.numbered)
+        return std::make_unique<FrameSequence>(*FramePathPattern::parse(output.path));
+    if (output.format == RenderOptions::Format::Png)
+        return std::make_unique<LastFramePng>(output.path);
+    return std::make_unique<VideoEncoder>(
+        output.path, containerFor(output.format), ffmpeg, options.width, options.height, framesPerSecond);
+}
+
+}
+
+RenderJob::RenderJob(const RenderOptions& options, std::uint32_t seed, std::filesystem::path ffmpeg)
+    : _options(options)
+    , _seed(seed)
+    , _ffmpeg(std::move(ffmpeg))
+{
+}
+
+void RenderJob::run()
+{
+    // Only when pixels are asked for: a trace alone draws nothing.
+    std::optional<CairoCanvas> canvas;
+    if (!_options.outputs.empty())
+        canvas.emplace(_options.width, _options.height);
+
+    std::optional<AtomicFile> traceFile;
+    std::FILE* traceStream = nullptr;
+    if (_options.trace) {
+        if (*_options.trace == "-") {
+            traceStream = stdout;
+        } else {
+            traceFile.emplace(*_options.trace);
+            traceStream = traceFile->stream();
+        }
+    }
+    std::optional<TraceSurface> trace;
+    if (traceStream)
+        trace.emplace(traceStream);
+
+    std::optional<TeeSurface> both;
+    if (trace && canvas)
+        both.emplace(*trace, *canvas);
+    DrawingSurface& surface = both ? static_cast<DrawingSurface&>(*both)
+        : trace                    ? static_cast<DrawingSurface&>(*trace)
+                                   : static_cast<DrawingSurface&>(*canvas);
+
+    // The seeded sources go in before the view draws anything from them.
+    RandomSources::install(RandomSources::seeded(_seed));
+    OffscreenHost host(CGSize { static_cast<double>(_options.width), static_cast<double>(_options.height) }, _options.preview, surface);
+
+    std::vector<std::unique_ptr<FrameSink>> sinks;
+    for (const RenderOptions::Output& output : _options.outputs)
+        sinks.push_back(sinkFor(output, _options, _ffmpeg, host.framesPerSecond()));
+
+    auto traceFailed = [&] {
+        std::string where = traceFile ? "'" + traceFile->target().string() + "'" : "standard output";
+        return std::runtime_error("cannot write the trace to " + where + ": " + std::strerror(errno));
+    };
+
+    ProgressBar progress(_options.frames, !_options.quiet && isatty(STDERR_FILENO));
+    for (int frame = 1; frame <= _options.frames; ++frame) {
+        Interruption::check();
+        if (trace)
+            trace->beginFrame(frame);
+        host.runFrame();
+        if (canvas) {
+            canvas->flush();
+            for (const std::unique_ptr<FrameSink>& sink : sinks)
+                sink->addFrame(*canvas, frame);
+        }
+        if (traceStream && std::ferror(traceStream))
+            throw traceFailed();
+        progress.update(frame);
+    }
+
+    for (const std::unique_ptr<FrameSink>& sink : sinks)
+        sink->finish(*canvas);
+    if (traceStream == stdout && std::fflush(stdout) != 0)
+        throw traceFailed();
+    Interruption::check();
+    for (const std::unique_ptr<FrameSink>& sink : sinks)
+        sink->commit();
+    if (traceFile)
+        traceFile->commit();
+}

@@ -1,0 +1,54 @@
+// vorpi-render: runs the screen saver off screen and records it. See --help.
+
+#include "cli/CommandLine.hpp"
+#include "cli/Interruption.hpp"
+#include "cli/Preflight.hpp"
+#include "cli/RenderJob.hpp"
+#include "cli/UsageError.hpp"
+
+#include <cstdio>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+int complain(const char* message, int exitStatus)
+{
+    std::fprintf(stderr, "vorpi-render: %s\n", message);
+    return exitStatus;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    Interruption::install();
+    try {
+        RenderOptions options = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+        if (options.help) {
+            std::fputs(CommandLine::usage().c_str(), stdout);
+            return 0;
+        }
+        if (options.version) {
+            std::printf("vorpi-render %s\n", VORPI_VERSION);
+            return 0;
+        }
+        Preflight preflight(options);
+        if (!options.seed) {
+            options.seed = std::random_device()();
+            std::fprintf(stderr, "vorpi-render: seed %u\n", static_cast<unsigned>(*options.seed));
+        }
+        RenderJob(options, *options.seed, preflight.ffmpeg()).run();
+        return 0;
+    } catch (const UsageError& error) {
+        return complain(error.what(), 2);
+    } catch (const Interruption::Raised&) {
+        Interruption::dieOfSignal();
+    } catch (const std::bad_alloc&) {
+        return complain("out of memory", 1);
+    } catch (const std::exception& error) {
+        return complain(error.what(), 1);
+    }
+}
