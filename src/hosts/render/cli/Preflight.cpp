@@ -25,8 +25,9 @@ void requireWritable(const std::filesystem::path& path)
         refuse("'" + directory.string() + "' is not a directory");
     if (access(directory.c_str(), W_OK | X_OK) != 0)
         refuse("directory '" + directory.string() + "' is not writable");
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-        refuse("it is a directory");
+    // The finished file is renamed over the target, which would replace a device or a pipe.
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        refuse(S_ISDIR(status.st_mode) ? "it is a directory" : "it is not a regular file");
 }
 
 std::filesystem::path findOnPath(std::string_view program)

@@ -28,13 +28,24 @@ mode_t permissionsForNewFiles()
     return 0666 & ~mask;
 }
 
+// A link is followed, so that the file it points to is replaced rather than the link itself.
+std::filesystem::path followingLinks(const std::filesystem::path& target)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(target, error))
+        return target;
+    std::filesystem::path resolved = std::filesystem::canonical(target, error);
+    return error ? target : resolved;
+}
+
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target)
     : _target(std::move(target))
+    , _destination(followingLinks(_target))
 {
-    std::filesystem::path directory = _target.parent_path();
-    std::string pattern = (directory / ("." + _target.filename().string() + ".tmp-XXXXXX")).string();
+    std::filesystem::path directory = _destination.parent_path();
+    std::string pattern = (directory / ("." + _destination.filename().string() + ".tmp-XXXXXX")).string();
     _descriptor = mkostemp(pattern.data(), O_CLOEXEC);
     if (_descriptor < 0)
         fail("create a temporary file for", _target, errno);
@@ -77,7 +88,7 @@ void AtomicFile::commit()
         close(_descriptor);
         _descriptor = -1;
     }
-    if (std::rename(_temporary.c_str(), _target.c_str()) != 0)
+    if (std::rename(_temporary.c_str(), _destination.c_str()) != 0)
         fail("write", _target, errno);
     _committed = true;
 }

@@ -6,6 +6,7 @@
 // A file written under a temporary name beside its target and renamed onto
 // the target only once complete. Dropped before commit(), it removes the
 // temporary file, so a failed or interrupted run leaves nothing half-written.
+// A target that is a symbolic link has the file it points to replaced.
 class AtomicFile {
 public:
     // Creates the temporary file at once; throws std::runtime_error if it cannot.
@@ -25,6 +26,7 @@ public:
 
 private:
     std::filesystem::path _target;
+    std::filesystem::path _destination;
     std::filesystem::path _temporary;
     int _descriptor = -1;
     std::FILE* _stream = nullptr;
