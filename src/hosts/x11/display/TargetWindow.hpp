@@ -1,0 +1,44 @@
+#pragma once
+
+#include "options/HostOptions.hpp"
+#include "display/XConnection.hpp"
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+
+// The window the screen saver draws in, its own or one another program made,
+// and what drawing needs to know of it: its visual and depth (a preview
+// pane's may differ from the screen's default) and its size at the start.
+class TargetWindow {
+public:
+    // Throws when the window does not exist or cannot be drawn in.
+    TargetWindow(XConnection& connection, const HostOptions& options);
+    ~TargetWindow();
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    static constexpr long eventsWatched = ExposureMask | StructureNotifyMask | VisibilityChangeMask;
+
+    Window id() const { return _id; }
+    Visual* visual() const { return _attributes.visual; }
+    int depth() const { return _attributes.depth; }
+    int width() const { return _attributes.width; }
+    int height() const { return _attributes.height; }
+    bool viewableAtStart() const { return _attributes.map_state == IsViewable; }
+    // The pixel value that shows the opaque colour 0xRRGGBB in this window.
+    unsigned long pixel(std::uint32_t rgb) const;
+    // q, Escape or the window manager's close button, in a window of our own.
+    bool asksToQuit(XEvent& event) const;
+
+private:
+    Window createOwnWindow();
+    void readAttributes(const std::string& description);
+
+    XConnection& _connection;
+    bool _own = false;
+    Window _id = None;
+    Atom _deleteWindow = None;
+    XWindowAttributes _attributes {};
+};

@@ -1,0 +1,39 @@
+// vorpi: drifting tentacled creatures as an X screen saver, for XScreenSaver,
+// xsecurelock or a window of their own.
+
+#include "options/HostOptions.hpp"
+#include "loop/StopSignals.hpp"
+#include "loop/X11Host.hpp"
+#include "platform/RandomSources.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+int main(int argc, char** argv)
+{
+    try {
+        HostOptions options = HostOptions::parse({ argv + 1, static_cast<std::size_t>(argc - 1) },
+            std::getenv("XSCREENSAVER_WINDOW"));
+        if (options.action == HostOptions::Action::ShowHelp) {
+            std::printf("usage: %s\n%s", HostOptions::synopsis(), HostOptions::help());
+            return 0;
+        }
+        if (options.action == HostOptions::Action::ShowVersion) {
+            std::printf("vorpi %s\n", VORPI_VERSION);
+            return 0;
+        }
+        StopSignals stopSignals;
+        // A fresh seed by default, so that each monitor's copy goes its own way.
+        RandomSources::install(RandomSources::seeded(options.seed.value_or(std::random_device()())));
+        X11Host host(options, stopSignals);
+        host.run();
+        return 0;
+    } catch (const OptionError& error) {
+        std::fprintf(stderr, "vorpi: %s; usage: %s\n", error.what(), HostOptions::synopsis());
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vorpi: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "display/TargetWindow.hpp"
+#include "display/XConnection.hpp"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+#include <vector>
+
+// The pixels of the picture as an X image, and the step that puts them on the
+// window: through shared memory (MIT-SHM) where the server offers it, over the
+// connection otherwise (a remote display). The pixels are 32-bit words in the
+// machine's byte order with red, green and blue at bits 16, 8 and 0, which is
+// both Cairo's ARGB32 and the window's TrueColor layout.
+class ImagePresenter {
+public:
+    // Throws when the window's depth has no 32-bit pixel layout.
+    ImagePresenter(XConnection& connection, const TargetWindow& window, int width, int height);
+    ~ImagePresenter();
+    ImagePresenter(const ImagePresenter&) = delete;
+    ImagePresenter& operator=(const ImagePresenter&) = delete;
+
+    std::uint8_t* pixels() const { return reinterpret_cast<std::uint8_t*>(_image->data); }
+    int width() const { return _image->width; }
+    int height() const { return _image->height; }
+    int stride() const { return _image->bytes_per_line; }
+    bool usesSharedMemory() const { return _shared; }
+
+    // Shows `area` of the window: the image where it covers the area, black beyond it.
+    void present(XRectangle area);
+    // The server may still be reading the shared pixels: drawing into them must wait.
+    bool busy() const { return _putsInFlight > 0; }
+    // Takes the server's notice that a shared-memory put is done; false for any other event.
+    bool handleEvent(const XEvent& event);
+
+private:
+    bool createSharedImage(int width, int height);
+    void createPlainImage(int width, int height);
+    void fillBlack(int x, int y, int width, int height);
+
+    XConnection& _connection;
+    Window _window;
+    Visual* _visual;
+    int _depth;
+    unsigned long _black;
+    XImage* _image = nullptr;
+    bool _shared = false;
+    XShmSegmentInfo _segment {};
+    int _completionEvent = -1;
+    int _putsInFlight = 0;
+    std::vector<std::uint8_t> _plainPixels;
+    GC _gc = nullptr;
+};
