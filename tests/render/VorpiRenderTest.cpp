@@ -203,6 +203,18 @@ TEST_F(VorpiRender, FailingFfmpegExitsOneAndLeavesNothing)
     }
 }
 
+TEST_F(VorpiRender, TraceOnStandardOutputEndsWithItsReaderAndReportsAFullDisk)
+{
+    // As a filter does: ended by SIGPIPE, quietly, when the reader goes away.
+    Result piped = shell("( '" VORPI_RENDER "' --seed 1 --trace -; echo $? >status ) | head -c 100 >/dev/null");
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(read(directory / "status"), std::to_string(128 + SIGPIPE) + "\n");
+
+    Result full = shell("( '" VORPI_RENDER "' --seed 1 --frames 50 --trace - >/dev/full )");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "vorpi-render: cannot write the trace to standard output: No space left on device\n");
+}
+
 TEST_F(VorpiRender, SignalsLeaveNoTemporaryFileBehind)
 {
     for (int signal : { SIGTERM, SIGINT }) {

@@ -36,6 +36,12 @@ void Interruption::check()
         throw Raised();
 }
 
+void Interruption::stopAsIf(int signal)
+{
+    caughtSignal = signal;
+    throw Raised();
+}
+
 void Interruption::dieOfSignal()
 {
     int signal = caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM;

@@ -13,6 +13,9 @@ public:
     static bool requested();
     // Throws Interruption::Raised once a signal has arrived.
     static void check();
+    // Ends the run as `signal` would have: throws Interruption::Raised. For
+    // SIGPIPE, when the reader of standard output has gone away.
+    [[noreturn]] static void stopAsIf(int signal);
     // Ends the process the way the signal would have, now that the cleanup is done.
     [[noreturn]] static void dieOfSignal();
 

@@ -13,6 +13,7 @@
 #include "surfaces/TraceSurface.hpp"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -91,6 +92,9 @@ void RenderJob::run()
         sinks.push_back(sinkFor(output, _options, _ffmpeg, host.framesPerSecond()));
 
     auto traceFailed = [&] {
+        // Like any filter, end quietly when the reader of standard output has gone (trace - | head).
+        if (!traceFile && errno == EPIPE)
+            Interruption::stopAsIf(SIGPIPE);
         std::string where = traceFile ? "'" + traceFile->target().string() + "'" : "standard output";
         return std::runtime_error("cannot write the trace to " + where + ": " + std::strerror(errno));
     };
