@@ -56,14 +56,6 @@ TEST(Vorpi, ColourIsTheFinsShiftedAndReflectedIntoRange)
     EXPECT_EQ(renderOnce(shifted, PVector(0, 0), counter).front(), color(184, 103, 0, 0.5));
 }
 
-TEST(Vorpi, FractionalChannelsAreTruncated)
-{
-    ScriptedSources sources({ 0, 0, 0, 0 });
-    QZColor start(97.5f, 60, 0);
-    Vorpi creature(1, start);
-    EXPECT_EQ(renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0)).front(), color(37, 0, 0, 0.5));
-}
-
 TEST(Vorpi, AlphaFadesAsTheFinGrowsAndMayGoNegative)
 {
     Vorpi creature = makeCreature(1, top);
@@ -77,46 +69,3 @@ TEST(Vorpi, AlphaFadesAsTheFinGrowsAndMayGoNegative)
     EXPECT_EQ(alpha, double { 0.5f * (1.0f - livedPercent) });
 }
 
-TEST(Vorpi, EachFinIsOneColourThenAChainOfSegmentsFromThePosition)
-{
-    Vorpi creature = makeCreature(3, top);
-    std::vector<Call> calls = renderOnce(creature, PVector(40, 30), QZColor(0, 0, 0));
-    std::size_t next = 0;
-    for (const Fin& fin : creature.getFins()) {
-        ASSERT_EQ(calls.at(next++).kind, Call::Kind::Color);
-        double fromX = 40;
-        double fromY = 30;
-        for (const PVector& point : fin.getXY()) {
-            const Call& segment = calls.at(next++);
-            ASSERT_EQ(segment.kind, Call::Kind::Stroke);
-            EXPECT_EQ(segment.values[0], fromX);
-            EXPECT_EQ(segment.values[1], fromY);
-            EXPECT_EQ(segment.values[2], point.getX());
-            EXPECT_EQ(segment.values[3], point.getY());
-            fromX = point.getX();
-            fromY = point.getY();
-        }
-    }
-    EXPECT_EQ(next, calls.size());
-}
-
-TEST(Vorpi, PhasesAdvanceByEachFinsIncrement)
-{
-    Vorpi creature = makeCreature(2);
-    const Fin& fin = creature.getFins()[1];
-    ASSERT_EQ(fin.getCounter(), 0.04f);
-    for (int frame = 0; frame < 3; ++frame)
-        renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0));
-    EXPECT_EQ(creature.getCounters()[1], (0.0f + 0.04f) + 0.04f + 0.04f);
-}
-
-TEST(Vorpi, TheUnusedIntegerChangesNothingAndTheOldPositionIsForgotten)
-{
-    Vorpi a = makeCreature(2);
-    Vorpi b = makeCreature(2);
-    EXPECT_EQ(renderOnce(a, PVector(10, 10), QZColor(1, 2, 3), 0), renderOnce(b, PVector(10, 10), QZColor(1, 2, 3), 99));
-
-    std::vector<Call> moved = renderOnce(a, PVector(300, -20), QZColor(1, 2, 3));
-    EXPECT_EQ(moved[1].values[0], 300.0);
-    EXPECT_EQ(moved[1].values[1], -20.0);
-}

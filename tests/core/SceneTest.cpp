@@ -17,17 +17,6 @@ constexpr std::uint32_t nearMiddle = 1u << 30;
 
 }
 
-TEST(Walker, DrawsVelocityThenSwayPhases)
-{
-    ScriptedSources sources({ top, 0, top, 0 });
-    Walker walker(PVector(50, 50));
-    constexpr double pi = std::numbers::pi;
-    EXPECT_EQ(walker.getVelocity().getX(), static_cast<float>(2 * pi));
-    EXPECT_EQ(walker.getVelocity().getY(), static_cast<float>(-2 * pi));
-    EXPECT_EQ(walker.getAcceleration().getX(), static_cast<float>(pi));
-    EXPECT_EQ(walker.getAcceleration().getY(), static_cast<float>(-pi));
-}
-
 TEST(Walker, BouncesOnlyWhenStrictlyPastTheMargin)
 {
     ScriptedSources sources({ top });
@@ -49,23 +38,6 @@ TEST(Walker, BouncesOnlyWhenStrictlyPastTheMargin)
     EXPECT_EQ(pastTop.getVelocity().getY(), -vx);
 }
 
-TEST(Walker, KeepsItsSpeedAndOnlyAdvancesItsPhases)
-{
-    SeededSources sources(7);
-    Walker walker(PVector(40, 40));
-    float vx = std::abs(walker.getVelocity().getX());
-    float vy = std::abs(walker.getVelocity().getY());
-    for (int frame = 0; frame < 2000; ++frame) {
-        float ax = walker.getAcceleration().getX();
-        float ay = walker.getAcceleration().getY();
-        walker.update_Walker(area);
-        ASSERT_EQ(std::abs(walker.getVelocity().getX()), vx);
-        ASSERT_EQ(std::abs(walker.getVelocity().getY()), vy);
-        ASSERT_TRUE(walker.getAcceleration().getX() >= ax && walker.getAcceleration().getX() <= ax + 0.002f);
-        ASSERT_TRUE(walker.getAcceleration().getY() >= ay && walker.getAcceleration().getY() <= ay + 0.002f);
-    }
-}
-
 TEST(Bob, CapsTheSpeedBeforeDamping)
 {
     ScriptedSources sources({ nearMiddle });
@@ -83,29 +55,6 @@ TEST(Bob, CapsTheSpeedBeforeDamping)
     EXPECT_NEAR(steady.getVelocity().getY(), 0.997f * 8, 1e-5);
 }
 
-TEST(Bob, AddsUpForcesAndClearsThemEachUpdate)
-{
-    ScriptedSources sources({ nearMiddle });
-    Bob bob(PVector(50, 50));
-    bob.applyForce_Bob(PVector(1, 0));
-    bob.applyForce_Bob(PVector(0.5f, -2));
-    EXPECT_NEAR(bob.getAcceleration().getX(), 1.5f, 1e-6);
-    EXPECT_NEAR(bob.getAcceleration().getY(), -2.0f, 1e-6);
-    bob.update_Bob(area);
-    EXPECT_EQ(bob.getAcceleration().getX(), 0.0f);
-    EXPECT_EQ(bob.getAcceleration().getY(), 0.0f);
-}
-
-TEST(Bob, BouncesAtTheFarMarginWithItsDampedVelocityReversed)
-{
-    ScriptedSources sources({ nearMiddle });
-    Bob bob(PVector(93, 50));
-    bob.applyForce_Bob(PVector(3, 0));
-    bob.update_Bob(area);
-    EXPECT_EQ(bob.getLocationX(), 94.0f);
-    EXPECT_NEAR(bob.getVelocity().getX(), -3 * 0.997f, 1e-5);
-}
-
 TEST(Spring, StartsWithTheAnchorCentredAndBobsInASquareAroundIt)
 {
     for (std::uint32_t seed : { 1u, 2u, 3u, 99u }) {
@@ -120,24 +69,6 @@ TEST(Spring, StartsWithTheAnchorCentredAndBobsInASquareAroundIt)
                 EXPECT_LE(std::abs(bob.getLocationX() - scene.anchor().getLocationX()), 100.0f);
                 EXPECT_LE(std::abs(bob.getLocationY() - scene.anchor().getLocationY()), 100.0f);
             }
-        }
-    }
-}
-
-TEST(Spring, StartColoursFallAwayFromTheBaseColour)
-{
-    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
-        SeededSources sources(seed);
-        Spring scene(CGSize { 640, 480 });
-        const QZColor* previous = &scene.baseColor();
-        for (const Vorpi& creature : scene.vorpies()) {
-            const QZColor& start = creature.getStartColor();
-            EXPECT_LE(start.getRed(), previous->getRed());
-            EXPECT_LE(start.getGreen(), previous->getGreen());
-            EXPECT_LE(start.getBlue(), previous->getBlue());
-            EXPECT_GE(start.getRed(), 0.0f);
-            EXPECT_TRUE(creature.getNum() >= 7 && creature.getNum() <= 14);
-            previous = &start;
         }
     }
 }

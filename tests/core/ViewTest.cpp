@@ -118,10 +118,3 @@ TEST(View, StopAndStartContinueTheSameSceneAndResizingDoesNotReachIt)
     EXPECT_EQ(driver.elapsedSeconds(), 20 / 30.0);
 }
 
-TEST(View, DrawingOutsideAFrameGoesNowhere)
-{
-    SeededSources sources(9);
-    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
-    EXPECT_EQ(DrawingSurface::current(), nullptr);
-    view->animateOneFrame();
-}
