@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A program a test runs, with its standard error kept in a file for the test
+// to read. The process is killed, if it still runs, when the object goes.
+class ChildProcess {
+public:
+    // Variables mapped to nothing are removed from the inherited environment.
+    ChildProcess(const std::vector<std::string>& arguments,
+        const std::map<std::string, std::optional<std::string>>& environment);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return _pid; }
+    void signal(int number) const;
+    // The exit status (128 + N for death by signal N), or nothing if it still runs after `limit`.
+    std::optional<int> waitForExit(std::chrono::milliseconds limit);
+    std::string standardError() const;
+
+    // Processor time used so far, and how often it went to sleep, from /proc.
+    std::chrono::milliseconds cpuTime() const;
+    long voluntarySleeps() const;
+
+    // A helper process with its output discarded and `closeInChild` closed in it.
+    static pid_t spawnDetached(const std::vector<std::string>& arguments, int closeInChild);
+    static void endDetached(pid_t pid);
+
+private:
+    pid_t _pid = -1;
+    std::optional<int> _status;
+    std::string _errorPath;
+};
