@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <sys/wait.h>
@@ -32,6 +31,28 @@ std::string read(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool oneLine(const std::string& text)
+{
+    return text.size() > 1 && text.find('\n') == text.size() - 1;
+}
+
+// "frame N", "color" and four numbers or "stroke" and five.
+bool wellFormed(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    std::size_t expected = kind == "frame" ? 1 : kind == "color" ? 4 : kind == "stroke" ? 5 : 0;
+    std::size_t count = 0;
+    for (std::string word; words >> word; ++count) {
+        char* end = nullptr;
+        std::strtod(word.c_str(), &end);
+        if (*end != '\0')
+            return false;
+    }
+    return expected > 0 && count == expected;
 }
 
 class VorpiRender : public ::testing::Test {
@@ -87,9 +108,8 @@ TEST_F(VorpiRender, SameSeedAndSizeGiveTheSameTraceByteForByte)
     std::string trace = read(directory / "a.txt");
     EXPECT_TRUE(trace.starts_with("frame 1\ncolor "));
     std::istringstream lines(trace);
-    std::regex format("frame \\d+|color( \\S+){4}|stroke( \\S+){5}");
     for (std::string line; std::getline(lines, line);)
-        ASSERT_TRUE(std::regex_match(line, format)) << line;
+        ASSERT_TRUE(wellFormed(line)) << line;
     EXPECT_NE(trace.find("\nframe 20\n"), std::string::npos);
     EXPECT_EQ(trace.find("\nframe 21\n"), std::string::npos);
 
@@ -106,12 +126,14 @@ TEST_F(VorpiRender, WithoutOutputsWritesVorpiPngAndTheSeedThatRepeatsIt)
 {
     Result first = run("--size 64x48 --frames 3");
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    std::smatch seed;
-    ASSERT_TRUE(std::regex_match(first.err, seed, std::regex("vorpi-render: seed (\\d+)\n"))) << first.err;
+    const std::string announcement = "vorpi-render: seed ";
+    ASSERT_TRUE(oneLine(first.err) && first.err.starts_with(announcement)) << first.err;
+    std::string seed = first.err.substr(announcement.size(), first.err.size() - announcement.size() - 1);
+    ASSERT_TRUE(!seed.empty() && seed.find_first_not_of("0123456789") == std::string::npos) << seed;
     EXPECT_EQ(files(), std::set<std::string> { "vorpi.png" });
     std::string image = read(directory / "vorpi.png");
 
-    ASSERT_EQ(run("--size 64x48 --frames 3 --seed " + seed[1].str()).exitCode, 0);
+    ASSERT_EQ(run("--size 64x48 --frames 3 --seed " + seed).exitCode, 0);
     EXPECT_EQ(read(directory / "vorpi.png"), image);
 }
 
@@ -180,7 +202,7 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
     for (auto [arguments, environment] : bad) {
         Result result = run(std::string("--frames 1 --size 8x8 ") + arguments, environment);
         EXPECT_EQ(result.exitCode, 2) << arguments;
-        EXPECT_TRUE(std::regex_match(result.err, std::regex("vorpi-render: [^\n]+\n"))) << arguments << result.err;
+        EXPECT_TRUE(oneLine(result.err) && result.err.starts_with("vorpi-render: ")) << arguments << result.err;
         EXPECT_EQ(result.out, "");
     }
     EXPECT_EQ(files(), (std::set<std::string> { "dir.png", "file.png" }));
@@ -253,5 +275,5 @@ TEST_F(VorpiRender, AnswersHelpAndVersion)
     EXPECT_TRUE(help.out.starts_with("Usage: vorpi-render"));
     Result version = run("--version");
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(std::regex_match(version.out, std::regex("vorpi-render \\d+\\.\\d+\\.\\d+\n"))) << version.out;
+    EXPECT_TRUE(oneLine(version.out) && version.out.starts_with("vorpi-render 0.")) << version.out;
 }
