@@ -30,9 +30,11 @@ FpsOverlay::FpsOverlay(XConnection& connection, const TargetWindow& window)
     , _window(window.id())
     , _black(window.pixel(0x000000))
     , _white(window.pixel(0xFFFFFF))
-    , _font(XLoadQueryFont(connection.display(), "fixed"))
+    , _font(nullptr)
     , _gc(XCreateGC(connection.display(), window.id(), 0, nullptr))
 {
+    // A missing font is no reason to stop (the overlay just stays away), so its error is caught here.
+    connection.succeeds([&] { _font = XLoadQueryFont(connection.display(), "fixed"); });
     if (_font)
         XSetFont(connection.display(), _gc, _font->fid);
     restart(Clock::now());
