@@ -111,18 +111,6 @@ TEST(CairoCanvas, EachStrokeHasItsOwnWidthAndKeepsTheColour)
     EXPECT_EQ(canvas.pixel(25, 16), 0xFF00FF00u);
 }
 
-TEST(CairoCanvas, StrokesAccumulateOverWhatTheCanvasHolds)
-{
-    CairoCanvas canvas(32, 32);
-    canvas.setColor(1, 1, 1, 0.5);
-    canvas.strokeSegment(4, 16, 28, 16, 2);
-    canvas.strokeSegment(4, 16, 28, 16, 2);
-    canvas.flush();
-    // 0.5 over 0.5 over black: three quarters of full white.
-    EXPECT_GE(red(canvas.pixel(10, 16)), 190);
-    EXPECT_LE(red(canvas.pixel(10, 16)), 192);
-}
-
 TEST(CairoCanvas, DrawsIntoLentMemoryWithinItsRowsOnly)
 {
     constexpr int width = 8, height = 4, stride = 48;

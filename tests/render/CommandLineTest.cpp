@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 RenderOptions parse(std::vector<std::string> arguments)
@@ -24,30 +26,20 @@ TEST(CommandLine, DefaultsToAFullHdPngOfTenSeconds)
     EXPECT_FALSE(options.preview);
     ASSERT_EQ(options.outputs.size(), 1u);
     EXPECT_EQ(options.outputs[0].path, "vorpi.png");
-
-    // A trace alone asks for no image.
-    EXPECT_TRUE(parse({ "--trace", "-" }).outputs.empty());
+    EXPECT_TRUE(parse({ "--trace", "t.txt" }).outputs.empty()) << "a trace alone asks for no image";
 }
 
 TEST(CommandLine, ReadsEveryOptionInBothSpellings)
 {
     RenderOptions options = parse({ "--size=16384x1", "--frames", "2147483647", "--seed=4294967295", "--preview",
-        "--output", "a.PNG", "--output=b.mp4", "--output", "c.webm", "--output", "d.gif", "--output", "f/%05d.png",
-        "--trace", "t.txt", "--quiet" });
-    EXPECT_EQ(options.width, 16384);
-    EXPECT_EQ(options.height, 1);
-    EXPECT_EQ(options.frames, 2147483647);
+        "--output", "a.PNG", "--output=b.webm", "--output", "f/%05d.png", "--trace", "-", "--quiet" });
+    EXPECT_EQ(std::tie(options.width, options.height, options.frames), std::make_tuple(16384, 1, 2147483647));
     EXPECT_EQ(options.seed, 4294967295u);
     EXPECT_TRUE(options.preview && options.quiet);
-    using Format = RenderOptions::Format;
-    ASSERT_EQ(options.outputs.size(), 5u);
-    EXPECT_EQ(options.outputs[0].format, Format::Png);
-    EXPECT_EQ(options.outputs[1].format, Format::Mp4);
-    EXPECT_EQ(options.outputs[2].format, Format::Webm);
-    EXPECT_EQ(options.outputs[3].format, Format::Gif);
-    EXPECT_TRUE(options.outputs[4].numbered);
-    EXPECT_EQ(options.trace, "t.txt");
-    EXPECT_EQ(parse({ "--seed", "0" }).seed, 0u);
+    ASSERT_EQ(options.outputs.size(), 3u);
+    EXPECT_EQ(options.outputs[0].format, RenderOptions::Format::Png);
+    EXPECT_EQ(options.outputs[1].format, RenderOptions::Format::Webm);
+    EXPECT_TRUE(options.outputs[2].numbered);
 }
 
 TEST(CommandLine, RefusesEveryBadValueWithAReason)
