@@ -24,8 +24,9 @@ namespace {
 
 constexpr std::uint32_t bystanderColour = 0x336699;
 #ifdef VORPI_SANITIZED
-// The leak checker alone scans the process for tens of milliseconds on the way out.
-constexpr auto exitLimit = 400ms;
+// The leak checker scans the whole process on the way out, for tens of
+// milliseconds, and far longer on a busy machine: the bound is the plain build's to keep.
+constexpr auto exitLimit = 2s;
 #else
 constexpr auto exitLimit = 100ms;
 #endif
@@ -203,11 +204,16 @@ protected:
 
 enum class Target { OwnWindow, Root, WindowIdHex, WindowIdDecimal, VariableHex, VariableDecimal, ArgbWindow };
 
-std::string targetName(const testing::TestParamInfo<Target>& target)
+void PrintTo(Target target, std::ostream* out)
 {
     const char* names[] = { "OwnWindow", "Root", "WindowIdHex", "WindowIdDecimal", "VariableHex", "VariableDecimal",
         "ArgbWindow" };
-    return names[static_cast<int>(target.param)];
+    *out << names[static_cast<int>(target)];
+}
+
+std::string targetName(const testing::TestParamInfo<Target>& target)
+{
+    return testing::PrintToString(target.param);
 }
 
 class DrawsInTheRightWindow : public VorpiOnXvfb, public testing::WithParamInterface<Target> { };
@@ -272,7 +278,7 @@ TEST_F(VorpiOnXvfb, StopSignalsEndItAtOnce)
         ASSERT_TRUE(showsCreatures(target));
         auto sent = std::chrono::steady_clock::now();
         vorpi->signal(signal);
-        std::optional<int> status = vorpi->waitForExit(1s);
+        std::optional<int> status = vorpi->waitForExit(exitLimit + 1s);
         auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
         EXPECT_EQ(status, 0) << strsignal(signal);
         EXPECT_LT(took, exitLimit) << strsignal(signal);
@@ -336,15 +342,18 @@ TEST_F(VorpiOnXvfb, SleepsWhileHiddenAndGoesOnWhenShown)
         << "the picture should be in X shared memory";
 
     auto expectSleeping = [&](const char* why) {
-        std::this_thread::sleep_for(100ms);
-        Activity hidden = activityOver(*vorpi, 1s);
-        EXPECT_LE(hidden.sleeps, 1) << why;
-        EXPECT_LE(hidden.cpu, 20ms) << why;
+        // A whole second without a frame, once a frame that was under way has ended.
+        EXPECT_TRUE(eventually([&] {
+            Activity hidden = activityOver(*vorpi, 1s);
+            return hidden.sleeps <= 1 && hidden.cpu <= 20ms;
+        })) << why;
     };
     auto expectGoingOn = [&](const Picture& before, const char* why) {
         // Shown again, it repaints what it had and carries on from there.
         EXPECT_TRUE(eventually([&] { return capture(target).keptFrom(before) > 0.9; }, 1s)) << why;
-        EXPECT_GE(activityOver(*vorpi, 500ms).sleeps, 8) << why;
+        // It sleeps before each of its 30 frames a second: ten sleeps come soon, even on a busy machine.
+        long sleeps = vorpi->voluntarySleeps();
+        EXPECT_TRUE(eventually([&] { return vorpi->voluntarySleeps() >= sleeps + 10; })) << why;
         EXPECT_NE(capture(target).pixels, before.pixels) << why;
     };
 
