@@ -17,14 +17,12 @@ extern char** environ;
 namespace {
 
 pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-    const std::string& errorPath, int closeInChild)
+    const std::string& errorPath)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (closeInChild >= 0)
-        posix_spawn_file_actions_addclose(&actions, closeInChild);
     auto pointers = [](const std::vector<std::string>& strings) {
         std::vector<char*> result;
         for (const std::string& text : strings)
@@ -42,14 +40,6 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::st
     return pid;
 }
 
-std::vector<std::string> inheritedEnvironment()
-{
-    std::vector<std::string> result;
-    for (char** variable = environ; *variable; ++variable)
-        result.emplace_back(*variable);
-    return result;
-}
-
 // Fields of /proc/PID/stat after the command name, which may hold spaces.
 std::vector<std::string> statFields(pid_t pid)
 {
@@ -65,7 +55,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
     const std::map<std::string, std::optional<std::string>>& environment)
 {
     std::vector<std::string> variables;
-    for (const std::string& variable : inheritedEnvironment()) {
+    for (char** inherited = environ; *inherited; ++inherited) {
+        std::string variable = *inherited;
         if (!environment.contains(variable.substr(0, variable.find('='))))
             variables.push_back(variable);
     }
@@ -76,13 +67,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
     char errorPath[] = "/tmp/vorpi-test-stderr-XXXXXX";
     close(mkstemp(errorPath));
     _errorPath = errorPath;
-    _pid = spawn(arguments, variables, _errorPath, -1);
+    _pid = spawn(arguments, variables, _errorPath);
 }
 
 ChildProcess::~ChildProcess()
 {
-    if (!_status) {
-        kill(_pid, SIGKILL);
+    signal(SIGTERM);
+    if (!waitForExit(std::chrono::seconds(2))) {
+        signal(SIGKILL);
         waitpid(_pid, nullptr, 0);
     }
     unlink(_errorPath.c_str());
@@ -90,7 +82,9 @@ ChildProcess::~ChildProcess()
 
 void ChildProcess::signal(int number) const
 {
-    kill(_pid, number);
+    // Once reaped, the number may belong to another process.
+    if (!_status)
+        kill(_pid, number);
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
@@ -131,15 +125,4 @@ long ChildProcess::voluntarySleeps() const
             return std::stol(line.substr(line.find(':') + 1));
     }
     throw std::runtime_error("no voluntary_ctxt_switches for process " + std::to_string(_pid));
-}
-
-pid_t ChildProcess::spawnDetached(const std::vector<std::string>& arguments, int closeInChild)
-{
-    return spawn(arguments, inheritedEnvironment(), "/dev/null", closeInChild);
-}
-
-void ChildProcess::endDetached(pid_t pid)
-{
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
 }

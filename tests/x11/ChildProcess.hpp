@@ -8,7 +8,8 @@
 #include <vector>
 
 // A program a test runs, with its standard error kept in a file for the test
-// to read. The process is killed, if it still runs, when the object goes.
+// to read. If it still runs when the object goes, it is asked to end
+// (SIGTERM, so that an X server removes its lock file), then killed.
 class ChildProcess {
 public:
     // Variables mapped to nothing are removed from the inherited environment.
@@ -27,10 +28,6 @@ public:
     // Processor time used so far, and how often it went to sleep, from /proc.
     std::chrono::milliseconds cpuTime() const;
     long voluntarySleeps() const;
-
-    // A helper process with its output discarded and `closeInChild` closed in it.
-    static pid_t spawnDetached(const std::vector<std::string>& arguments, int closeInChild);
-    static void endDetached(pid_t pid);
 
 private:
     pid_t _pid = -1;

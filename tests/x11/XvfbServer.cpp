@@ -1,7 +1,5 @@
 #include "XvfbServer.hpp"
 
-#include "ChildProcess.hpp"
-
 #include <poll.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -11,9 +9,10 @@ XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments)
     int ready[2];
     if (pipe(ready) != 0)
         throw std::runtime_error("cannot make a pipe for Xvfb");
-    std::vector<std::string> arguments { "Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp", "-br", "-noreset" };
+    std::vector<std::string> arguments { "Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp", "-br",
+        "-noreset" };
     arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-    _pid = ChildProcess::spawnDetached(arguments, ready[0]);
+    _process = std::make_unique<ChildProcess>(arguments, std::map<std::string, std::optional<std::string>> {});
     close(ready[1]);
 
     std::string number;
@@ -22,14 +21,7 @@ XvfbServer::XvfbServer(const std::vector<std::string>& extraArguments)
     while (poll(&watched, 1, 10000) > 0 && read(ready[0], &digit, 1) == 1 && digit != '\n')
         number += digit;
     close(ready[0]);
-    if (number.empty()) {
-        ChildProcess::endDetached(_pid);
+    if (number.empty())
         throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
-    }
     _displayName = ":" + number;
-}
-
-XvfbServer::~XvfbServer()
-{
-    ChildProcess::endDetached(_pid);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ChildProcess.hpp"
+
+#include <memory>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 // A private X server for a test. Xvfb picks a free display number itself
@@ -9,13 +11,10 @@
 class XvfbServer {
 public:
     explicit XvfbServer(const std::vector<std::string>& extraArguments = {});
-    ~XvfbServer();
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
 
     const std::string& displayName() const { return _displayName; }
 
 private:
-    pid_t _pid = -1;
+    std::unique_ptr<ChildProcess> _process;
     std::string _displayName;
 };
