@@ -55,32 +55,6 @@ TEST(View, SameSeedSameDrawingWhateverThePreviewFlagOrOrigin)
     EXPECT_NE(record(5, { { 0, 0 }, { 320, 180 } }, false, 30), reference);
 }
 
-TEST(View, AFrameStrokesOneSegmentPerFinPointInCreatureThenFinOrder)
-{
-    SeededSources sources(3);
-    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
-    RecordingSurface surface;
-    FrameDriver driver(*view, surface);
-    view->startAnimation();
-    driver.runFrames(1);
-
-    const std::vector<Call>& calls = surface.calls();
-    std::size_t next = 0;
-    const Spring& scene = view->scene();
-    for (std::size_t creature = 0; creature < scene.vorpies().size(); ++creature) {
-        const Bob& carrier = scene.bobs()[creature];
-        for (const Fin& fin : scene.vorpies()[creature].getFins()) {
-            ASSERT_EQ(calls.at(next++).kind, Call::Kind::Color);
-            const Call& first = calls.at(next);
-            EXPECT_EQ(first.values[0], carrier.getLocationX());
-            EXPECT_EQ(first.values[1], carrier.getLocationY());
-            for (std::size_t point = 0; point < fin.getXY().size(); ++point)
-                ASSERT_EQ(calls.at(next++).kind, Call::Kind::Stroke);
-        }
-    }
-    EXPECT_EQ(next, calls.size());
-}
-
 TEST(View, OnlyAnimateOneFrameAdvancesTheScene)
 {
     SeededSources sources(4);

@@ -14,8 +14,6 @@ public:
     const PVector& getLocation() const { return _location; }
     float getLocationX() const { return _location.getX(); }
     float getLocationY() const { return _location.getY(); }
-    const PVector& getVelocity() const { return _velocity; }
-    const PVector& getAcceleration() const { return _acceleration; }
     // Forces add up until the next update clears them.
     void applyForce_Bob(const PVector& force) { _acceleration.add(force); }
     void update_Bob(CGSize size);

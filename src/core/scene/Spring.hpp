@@ -27,10 +27,6 @@ public:
 
     const Walker& anchor() const { return _anchor; }
     const std::vector<Bob>& bobs() const { return _bobs; }
-    const std::vector<Vorpi>& vorpies() const { return _vorpies; }
-    const QZColor& colorCounter() const { return _colorCnt; }
-    const QZColor& colorIncrements() const { return _colorPls; }
-    const QZColor& baseColor() const { return _baseColor; }
 
 private:
     void pullTowardsLeader(Bob& bob, float leaderX, float leaderY);

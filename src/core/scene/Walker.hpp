@@ -14,7 +14,6 @@ public:
     float getLocationX() const { return _location.getX(); }
     float getLocationY() const { return _location.getY(); }
     const PVector& getVelocity() const { return _velocity; }
-    const PVector& getAcceleration() const { return _acceleration; }
     void update_Walker(CGSize size);
     void checkEdges_Walker(CGSize size);
     void applyForce_Walker(const PVector& force) { _acceleration.add(force); }
