@@ -1,73 +1,33 @@
 #include "ChildProcess.hpp"
 
+#include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <iterator>
-#include <spawn.h>
-#include <sstream>
 #include <stdexcept>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
-namespace {
-
-pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-    const std::string& errorPath)
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Environment& environment)
+    : _errors(memfd_create("standard error", MFD_CLOEXEC))
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    auto pointers = [](const std::vector<std::string>& strings) {
-        std::vector<char*> result;
-        for (const std::string& text : strings)
-            result.push_back(const_cast<char*>(text.c_str()));
-        result.push_back(nullptr);
-        return result;
-    };
-    std::vector<char*> argv = pointers(arguments);
-    std::vector<char*> envp = pointers(environment);
-    pid_t pid = -1;
-    int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed)
+    std::vector<char*> argv(arguments.size() + 1);
+    std::ranges::transform(arguments, argv.begin(), [](auto& text) { return const_cast<char*>(text.c_str()); });
+    _pid = fork();
+    if (_pid == 0) {
+        for (const auto& [name, value] : environment)
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        dup2(open("/dev/null", O_WRONLY | O_CLOEXEC), STDOUT_FILENO);
+        dup2(_errors, STDERR_FILENO);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    _pidfd = _pid > 0 ? static_cast<int>(syscall(SYS_pidfd_open, _pid, 0)) : -1;
+    if (_pidfd < 0 || _errors < 0)
         throw std::runtime_error("cannot start " + arguments[0]);
-    return pid;
-}
-
-// Fields of /proc/PID/stat after the command name, which may hold spaces.
-std::vector<std::string> statFields(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::istringstream rest(text.substr(text.rfind(')') + 2));
-    return { std::istream_iterator<std::string>(rest), std::istream_iterator<std::string>() };
-}
-
-}
-
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
-    const std::map<std::string, std::optional<std::string>>& environment)
-{
-    std::vector<std::string> variables;
-    for (char** inherited = environ; *inherited; ++inherited) {
-        std::string variable = *inherited;
-        if (!environment.contains(variable.substr(0, variable.find('='))))
-            variables.push_back(variable);
-    }
-    for (const auto& [name, value] : environment) {
-        if (value)
-            variables.push_back(name + "=" + *value);
-    }
-    char errorPath[] = "/tmp/vorpi-test-stderr-XXXXXX";
-    close(mkstemp(errorPath));
-    _errorPath = errorPath;
-    _pid = spawn(arguments, variables, _errorPath);
 }
 
 ChildProcess::~ChildProcess()
@@ -77,7 +37,8 @@ ChildProcess::~ChildProcess()
         signal(SIGKILL);
         waitpid(_pid, nullptr, 0);
     }
-    unlink(_errorPath.c_str());
+    close(_errors);
+    close(_pidfd);
 }
 
 void ChildProcess::signal(int number) const
@@ -89,40 +50,33 @@ void ChildProcess::signal(int number) const
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds limit)
 {
-    auto giveUp = std::chrono::steady_clock::now() + limit;
-    while (!_status) {
-        int status = 0;
-        if (waitpid(_pid, &status, WNOHANG) == _pid)
-            _status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        else if (std::chrono::steady_clock::now() >= giveUp)
-            break;
-        else
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    pollfd exited { _pidfd, POLLIN, 0 };
+    int status = 0;
+    if (!_status && poll(&exited, 1, static_cast<int>(limit.count())) == 1 && waitpid(_pid, &status, 0) == _pid)
+        _status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return _status;
 }
 
 std::string ChildProcess::standardError() const
 {
-    std::ifstream file(_errorPath);
-    return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
+    std::string text(1 << 16, '\0');
+    text.resize(std::max<ssize_t>(pread(_errors, text.data(), text.size(), 0), 0));
+    return text;
 }
 
-std::chrono::milliseconds ChildProcess::cpuTime() const
+std::pair<std::chrono::milliseconds, long> ChildProcess::usage() const
 {
-    std::vector<std::string> fields = statFields(_pid);
-    // utime and stime are fields 14 and 15 of the file, counted in clock ticks.
-    long ticks = std::stol(fields.at(11)) + std::stol(fields.at(12));
-    return std::chrono::milliseconds(ticks * 1000 / sysconf(_SC_CLK_TCK));
-}
-
-long ChildProcess::voluntarySleeps() const
-{
-    std::ifstream file("/proc/" + std::to_string(_pid) + "/status");
-    std::string line;
-    while (std::getline(file, line)) {
+    std::string proc = "/proc/" + std::to_string(_pid), field, sleeps;
+    std::ifstream stat(proc + "/stat"), status(proc + "/status");
+    // After the command name, which may hold spaces: utime and stime, fields 14 and 15, in clock ticks.
+    std::getline(stat, field, ')');
+    for (int skipped = 0; skipped < 11; ++skipped)
+        stat >> field;
+    long userTicks = 0, systemTicks = 0;
+    stat >> userTicks >> systemTicks;
+    for (std::string line; std::getline(status, line);)
         if (line.starts_with("voluntary_ctxt_switches:"))
-            return std::stol(line.substr(line.find(':') + 1));
-    }
-    throw std::runtime_error("no voluntary_ctxt_switches for process " + std::to_string(_pid));
+            sleeps = line.substr(line.find(':') + 1);
+    // std::stol throws when the files could not be read.
+    return { std::chrono::milliseconds((userTicks + systemTicks) * 1000 / sysconf(_SC_CLK_TCK)), std::stol(sleeps) };
 }

@@ -5,16 +5,18 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
-// A program a test runs, with its standard error kept in a file for the test
-// to read. If it still runs when the object goes, it is asked to end
-// (SIGTERM, so that an X server removes its lock file), then killed.
+// Variables mapped to nothing are removed from the inherited environment.
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+// A program a test runs, with its standard error kept for the test to read.
+// If it still runs when the object goes, it is asked to end (SIGTERM, so that
+// an X server removes its lock file), then killed.
 class ChildProcess {
 public:
-    // Variables mapped to nothing are removed from the inherited environment.
-    ChildProcess(const std::vector<std::string>& arguments,
-        const std::map<std::string, std::optional<std::string>>& environment);
+    explicit ChildProcess(const std::vector<std::string>& arguments, const Environment& environment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -24,13 +26,12 @@ public:
     // The exit status (128 + N for death by signal N), or nothing if it still runs after `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
     std::string standardError() const;
-
     // Processor time used so far, and how often it went to sleep, from /proc.
-    std::chrono::milliseconds cpuTime() const;
-    long voluntarySleeps() const;
+    std::pair<std::chrono::milliseconds, long> usage() const;
 
 private:
     pid_t _pid = -1;
+    int _pidfd = -1;
+    int _errors = -1;
     std::optional<int> _status;
-    std::string _errorPath;
 };
