@@ -3,20 +3,23 @@
 #include "platform/RandomStream.hpp"
 
 #include <array>
-#include <cstdlib>
+#include <cstdint>
 
-// glibc's random(), with a state of its own: the values a process gets from
-// srandom(seed) followed by random(). Seed 1 is the C library's default state.
+// glibc's random() after srandom(seed), written out so that every platform
+// draws the very same numbers: the additive feedback generator x[i] =
+// x[i-3] + x[i-31] (mod 2^32), whose values drop their lowest bit. Seed 1 is
+// the C library's default state.
 class GlibcRandomStream final : public RandomStream {
 public:
-    explicit GlibcRandomStream(unsigned int seed);
-    GlibcRandomStream(const GlibcRandomStream&) = delete;
-    GlibcRandomStream& operator=(const GlibcRandomStream&) = delete;
+    explicit GlibcRandomStream(std::uint32_t seed);
 
     std::uint32_t next() override;
 
 private:
-    // 128 bytes selects glibc's default generator, the one srandom() seeds.
-    std::array<char, 128> _state{};
-    random_data _data{};
+    static constexpr int degree = 31;
+    static constexpr int separation = 3;
+
+    std::array<std::uint32_t, degree> _state {};
+    int _front = separation;
+    int _rear = 0;
 };
