@@ -71,6 +71,21 @@ void RasterCanvas::fillOpaqueBlack()
     }
 }
 
+void RasterCanvas::blendRow(int y, int first, int end)
+{
+    // Whole groups of four suit the vector path: the run grows over neighbours
+    // (inside the image) with zero coverage, which leaves them as they are.
+    int count = std::min((end - first + 3) / 4 * 4, _image.width);
+    int grownEnd = std::min(first + count, _image.width);
+    int grownFirst = grownEnd - count;
+    for (int x = grownFirst; x < first; ++x)
+        _rowCoverage[x] = 0;
+    for (int x = end; x < grownEnd; ++x)
+        _rowCoverage[x] = 0;
+    SourceOverBlend::blendRow(_image.row(y) + 4 * static_cast<std::ptrdiff_t>(grownFirst),
+        _rowCoverage.data() + grownFirst, count, _source, _simd);
+}
+
 void RasterCanvas::useSimd(bool simd)
 {
     _simd = simd && SourceOverBlend::simdAvailable();
@@ -104,10 +119,10 @@ void RasterCanvas::strokeSegment(double x1, double y1, double x2, double y2, dou
             _coverage.addEdge(from.x, from.y, to.x, to.y);
         }
         for (int row = 0; row < rows; ++row) {
-            AreaCoverage::Span span = _coverage.takeRow(row, _rowCoverage.data());
+            // The coverage buffer runs along the whole image row.
+            AreaCoverage::Span span = _coverage.takeRow(row, _rowCoverage.data() + left);
             if (span.first < span.end)
-                SourceOverBlend::blendRow(_image.row(bandTop + row) + 4 * static_cast<std::ptrdiff_t>(left + span.first),
-                    _rowCoverage.data() + span.first, span.end - span.first, _source, _simd);
+                blendRow(bandTop + row, left + span.first, left + span.end);
         }
         bandTop += rows;
     }

@@ -48,6 +48,8 @@ private:
     RasterCanvas(std::unique_ptr<std::uint32_t[]> owned, ImageView image);
     static ImageView checked(ImageView image);
     void fillOpaqueBlack();
+    // Blends the coverage of image row y over pixels [first, end).
+    void blendRow(int y, int first, int end);
 
     std::unique_ptr<std::uint32_t[]> _owned;
     ImageView _image;
