@@ -74,7 +74,7 @@ TEST(CairoCanvas, DrawsIntoLentMemoryWithinItsRowsOnly)
     constexpr int width = 8, height = 4, stride = 48;
     std::vector<std::uint8_t> memory(stride * height, 0xAB);
     {
-        CairoCanvas canvas(memory.data(), width, height, stride);
+        CairoCanvas canvas(ImageView { memory.data(), width, height, stride });
         canvas.setColor(1, 1, 1, 1);
         canvas.strokeSegment(0, 2, 8, 2, 4);
         canvas.flush();

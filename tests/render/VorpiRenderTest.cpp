@@ -1,9 +1,10 @@
 // Runs the built vorpi-render program as a user would and checks what it leaves behind.
 
-#include "CairoCanvas.hpp"
+#include "RasterCanvas.hpp"
 #include "host/OffscreenHost.hpp"
 #include "platform/RandomSources.hpp"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -110,11 +111,10 @@ TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
     EXPECT_NE(read(directory / "f03.png"), read(directory / "real.png"));
 
     RandomSources::install(RandomSources::seeded(9));
-    CairoCanvas expected(40, 30);
+    RasterCanvas expected(40, 30);
     OffscreenHost host({ 40, 30 }, false, expected);
     for (int i = 0; i < 4; ++i)
         host.runFrame();
-    expected.flush();
 
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> image(
         cairo_image_surface_create_from_png((directory / "real.png").c_str()), cairo_surface_destroy);
@@ -125,7 +125,7 @@ TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
     for (int y = 0; y < 30; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + y * stride);
         for (int x = 0; x < 40; ++x)
-            differing += (row[x] & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF);
+            differing += (row[x] & 0xFFFFFF) != (expected.image().pixel(x, y) & 0xFFFFFF);
     }
     EXPECT_EQ(differing, 0);
 }

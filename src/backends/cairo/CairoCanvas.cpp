@@ -20,16 +20,17 @@ cairo_surface_t* checked(cairo_surface_t* surface)
 }
 
 CairoCanvas::CairoCanvas(int width, int height)
-    : CairoCanvas(nullptr, width, height, strideFor(width))
+    : CairoCanvas(ImageView { nullptr, width, height, strideFor(width) })
 {
 }
 
-CairoCanvas::CairoCanvas(std::uint8_t* pixels, int width, int height, int stride)
-    : _width(width)
-    , _height(height)
-    , _stride(stride)
-    , _surface(checked(pixels ? cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, stride)
-                              : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)))
+CairoCanvas::CairoCanvas(ImageView lent)
+    : _width(lent.width)
+    , _height(lent.height)
+    , _stride(lent.stride)
+    , _surface(checked(lent.pixels ? cairo_image_surface_create_for_data(
+                                         lent.pixels, CAIRO_FORMAT_ARGB32, lent.width, lent.height, lent.stride)
+                                   : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lent.width, lent.height)))
     , _cairo(cairo_create(_surface))
 {
     _stride = cairo_image_surface_get_stride(_surface);
@@ -68,6 +69,22 @@ void CairoCanvas::strokeSegment(double x1, double y1, double x2, double y2, doub
     cairo_line_to(_cairo, x2, y2);
     cairo_set_line_width(_cairo, width);
     cairo_stroke(_cairo);
+    _drawn = true;
+}
+
+ImageView CairoCanvas::image()
+{
+    flush();
+    return { cairo_image_surface_get_data(_surface), _width, _height, _stride };
+}
+
+std::vector<PixelRect> CairoCanvas::takeTouchedAreas()
+{
+    std::vector<PixelRect> areas;
+    if (_drawn)
+        areas.push_back({ 0, 0, _width, _height });
+    _drawn = false;
+    return areas;
 }
 
 const std::uint8_t* CairoCanvas::pixels() const

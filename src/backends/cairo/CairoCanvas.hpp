@@ -1,6 +1,6 @@
 #pragma once
 
-#include "saver/DrawingSurface.hpp"
+#include "Canvas.hpp"
 
 #include <cairo.h>
 #include <cstdint>
@@ -8,12 +8,13 @@
 // An ARGB32 image that starts opaque black and is never cleared; the module's
 // segments are stroked into it with Cairo's defaults for caps, joins and
 // antialiasing. The pixels are either its own or memory the caller lends it
-// (X shared memory, say) for as long as the canvas lives.
-class CairoCanvas final : public DrawingSurface {
+// for as long as the canvas lives. The programs draw with RasterCanvas; this
+// one is the reference that the tests and benchmarks hold that one against.
+class CairoCanvas final : public Canvas {
 public:
     CairoCanvas(int width, int height);
-    // `pixels` holds height rows of `stride` bytes (see strideFor()) and outlives the canvas.
-    CairoCanvas(std::uint8_t* pixels, int width, int height, int stride);
+    // The lent pixels need rows of a stride that strideFor() accepts.
+    explicit CairoCanvas(ImageView lent);
     ~CairoCanvas() override;
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
@@ -23,6 +24,10 @@ public:
     // Alpha is clamped to 0..1, so a negative alpha draws nothing.
     void setColor(double red, double green, double blue, double alpha) override;
     void strokeSegment(double x1, double y1, double x2, double y2, double width) override;
+
+    ImageView image() override;
+    // Cairo does not say where it drew: the whole image once anything was drawn.
+    std::vector<PixelRect> takeTouchedAreas() override;
 
     int width() const { return _width; }
     int height() const { return _height; }
@@ -40,6 +45,7 @@ private:
     int _width;
     int _height;
     int _stride;
+    bool _drawn = false;
     cairo_surface_t* _surface;
     cairo_t* _cairo;
 };

@@ -1,6 +1,6 @@
 #include "cli/RenderJob.hpp"
 
-#include "CairoCanvas.hpp"
+#include "DefaultBackend.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/ProgressBar.hpp"
 #include "host/OffscreenHost.hpp"
@@ -58,9 +58,9 @@ RenderJob::RenderJob(const RenderOptions& options, std::uint32_t seed, std::file
 void RenderJob::run()
 {
     // Only when pixels are asked for: a trace alone draws nothing.
-    std::optional<CairoCanvas> canvas;
+    std::unique_ptr<Canvas> canvas;
     if (!_options.outputs.empty())
-        canvas.emplace(_options.width, _options.height);
+        canvas = DefaultBackend::makeCanvas(_options.width, _options.height);
 
     std::optional<AtomicFile> traceFile;
     std::FILE* traceStream = nullptr;
@@ -106,9 +106,8 @@ void RenderJob::run()
             trace->beginFrame(frame);
         host.runFrame();
         if (canvas) {
-            canvas->flush();
             for (const std::unique_ptr<FrameSink>& sink : sinks)
-                sink->addFrame(*canvas, frame);
+                sink->addFrame(canvas->image(), frame);
         }
         if (traceStream && std::ferror(traceStream))
             throw traceFailed();
@@ -116,7 +115,7 @@ void RenderJob::run()
     }
 
     for (const std::unique_ptr<FrameSink>& sink : sinks)
-        sink->finish(*canvas);
+        sink->finish(canvas->image());
     if (traceStream == stdout && std::fflush(stdout) != 0)
         throw traceFailed();
     Interruption::check();

@@ -8,9 +8,9 @@ FrameSequence::FrameSequence(FramePathPattern pattern)
 {
 }
 
-void FrameSequence::addFrame(const CairoCanvas& canvas, int number)
+void FrameSequence::addFrame(const ImageView& image, int number)
 {
     AtomicFile file(_pattern.pathFor(number));
-    PngEncoder::write(canvas, file.stream(), file.target());
+    PngEncoder::write(image, file.stream(), file.target());
     file.commit();
 }

@@ -9,8 +9,8 @@ class FrameSequence final : public FrameSink {
 public:
     explicit FrameSequence(FramePathPattern pattern);
 
-    void addFrame(const CairoCanvas& canvas, int number) override;
-    void finish(const CairoCanvas&) override {}
+    void addFrame(const ImageView& image, int number) override;
+    void finish(const ImageView&) override {}
     void commit() override {}
 
 private:

@@ -7,9 +7,9 @@ LastFramePng::LastFramePng(std::filesystem::path target)
 {
 }
 
-void LastFramePng::finish(const CairoCanvas& canvas)
+void LastFramePng::finish(const ImageView& image)
 {
-    PngEncoder::write(canvas, _file.stream(), _file.target());
+    PngEncoder::write(image, _file.stream(), _file.target());
 }
 
 void LastFramePng::commit()

@@ -8,8 +8,8 @@ class LastFramePng final : public FrameSink {
 public:
     explicit LastFramePng(std::filesystem::path target);
 
-    void addFrame(const CairoCanvas&, int) override {}
-    void finish(const CairoCanvas& canvas) override;
+    void addFrame(const ImageView&, int) override {}
+    void finish(const ImageView& image) override;
     void commit() override;
 
 private:

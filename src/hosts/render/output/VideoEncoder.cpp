@@ -26,7 +26,7 @@ std::vector<std::string> encoding(VideoEncoder::Container container)
 std::vector<std::string> arguments(
     VideoEncoder::Container container, int width, int height, int framesPerSecond, const std::string& output)
 {
-    // Cairo's ARGB32 pixels are native-endian words: B, G, R, A in memory on a little-endian machine.
+    // ARGB32 pixels are native-endian words: B, G, R, A in memory on a little-endian machine.
     std::string pixelFormat = std::endian::native == std::endian::little ? "bgra" : "argb";
     std::vector<std::string> result { "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt",
         pixelFormat, "-video_size", std::to_string(width) + "x" + std::to_string(height), "-framerate",
@@ -47,13 +47,13 @@ VideoEncoder::VideoEncoder(std::filesystem::path target, Container container, co
 {
 }
 
-void VideoEncoder::addFrame(const CairoCanvas& canvas, int)
+void VideoEncoder::addFrame(const ImageView& image, int)
 {
-    if (!writePixels(canvas))
+    if (!writePixels(image))
         fail(_ffmpeg.closeAndWait());
 }
 
-void VideoEncoder::finish(const CairoCanvas&)
+void VideoEncoder::finish(const ImageView&)
 {
     if (int status = _ffmpeg.closeAndWait(); status != 0)
         fail(status);
@@ -64,13 +64,13 @@ void VideoEncoder::commit()
     _file.commit();
 }
 
-bool VideoEncoder::writePixels(const CairoCanvas& canvas)
+bool VideoEncoder::writePixels(const ImageView& image)
 {
-    const std::uint8_t* row = canvas.pixels();
-    auto rowBytes = static_cast<std::size_t>(canvas.width()) * 4;
-    if (static_cast<std::size_t>(canvas.stride()) == rowBytes)
-        return _ffmpeg.write(row, rowBytes * static_cast<std::size_t>(canvas.height()));
-    for (int y = 0; y < canvas.height(); ++y, row += canvas.stride()) {
+    const std::uint8_t* row = image.pixels;
+    auto rowBytes = static_cast<std::size_t>(image.width) * 4;
+    if (static_cast<std::size_t>(image.stride) == rowBytes)
+        return _ffmpeg.write(row, rowBytes * static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y, row += image.stride) {
         if (!_ffmpeg.write(row, rowBytes))
             return false;
     }

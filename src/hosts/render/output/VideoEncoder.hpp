@@ -13,12 +13,12 @@ public:
     VideoEncoder(std::filesystem::path target, Container container, const std::filesystem::path& ffmpeg, int width,
         int height, int framesPerSecond);
 
-    void addFrame(const CairoCanvas& canvas, int number) override;
-    void finish(const CairoCanvas& canvas) override;
+    void addFrame(const ImageView& image, int number) override;
+    void finish(const ImageView& image) override;
     void commit() override;
 
 private:
-    [[nodiscard]] bool writePixels(const CairoCanvas& canvas);
+    [[nodiscard]] bool writePixels(const ImageView& image);
     [[noreturn]] void fail(int ffmpegStatus) const;
 
     AtomicFile _file;

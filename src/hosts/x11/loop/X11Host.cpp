@@ -1,5 +1,7 @@
 #include "loop/X11Host.hpp"
 
+#include "DefaultBackend.hpp"
+
 #include <poll.h>
 
 #include <cerrno>
@@ -35,7 +37,7 @@ X11Host::X11Host(const HostOptions& options, StopSignals& stopSignals)
     , _connection(nullptr)
     , _window(_connection, options)
     , _presenter(_connection, _window, _window.width(), _window.height())
-    , _canvas(_presenter.pixels(), _presenter.width(), _presenter.height(), _presenter.stride())
+    , _canvas(DefaultBackend::makeCanvas(_presenter.pixels()))
     , _view(createView(_window.width(), _window.height(), options.preview))
     , _clock(_view->animationTimeInterval())
     , _viewable(_window.viewableAtStart())
@@ -119,12 +121,16 @@ void X11Host::followVisibility()
 void X11Host::drawFrame()
 {
     {
-        DrawingSurface::Scope target(_canvas);
+        DrawingSurface::Scope target(*_canvas);
         _view->animateOneFrame();
     }
-    _canvas.flush();
-    _presenter.present({ 0, 0, static_cast<unsigned short>(_canvas.width()),
-        static_cast<unsigned short>(_canvas.height()) });
+    // Only what the frame touched goes to the server.
+    _canvas->image();
+    std::vector<PixelRect> changed = _canvas->takeTouchedAreas();
+    // The overlay's box changes size with its text: the picture under the old box goes back first.
+    if (_overlay)
+        changed.push_back(_overlay->area());
+    _presenter.present(changed);
     auto now = FrameClock::Clock::now();
     if (_overlay) {
         _overlay->frameShown(now);
@@ -136,11 +142,11 @@ void X11Host::drawFrame()
 void X11Host::repaint(const XExposeEvent& exposed)
 {
     {
-        DrawingSurface::Scope target(_canvas);
+        DrawingSurface::Scope target(*_canvas);
         _view->drawRect({ { static_cast<double>(exposed.x), static_cast<double>(exposed.y) },
             { static_cast<double>(exposed.width), static_cast<double>(exposed.height) } });
     }
-    _canvas.flush();
+    _canvas->image(); // finishes any drawing the backend holds back
     _presenter.present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
         static_cast<unsigned short>(exposed.width), static_cast<unsigned short>(exposed.height) });
     if (_overlay && exposed.count == 0)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CairoCanvas.hpp"
+#include "Canvas.hpp"
 #include "display/TargetWindow.hpp"
 #include "display/XConnection.hpp"
 #include "loop/FrameClock.hpp"
@@ -40,7 +40,8 @@ private:
     XConnection _connection;
     TargetWindow _window;
     ImagePresenter _presenter;
-    CairoCanvas _canvas;
+    // Draws into the presenter's pixels: the picture is in memory once.
+    std::unique_ptr<Canvas> _canvas;
     std::unique_ptr<vorpi_19screensaverView> _view;
     FrameClock _clock;
     std::optional<FpsOverlay> _overlay;

@@ -77,8 +77,10 @@ void FpsOverlay::draw()
     int textWidth = std::max(XTextWidth(_font, _frameRateLine.data(), static_cast<int>(_frameRateLine.size())),
         XTextWidth(_font, _cpuLoadLine.data(), static_cast<int>(_cpuLoadLine.size())));
 
+    _area = { margin, margin, textWidth + 2 * padding, 2 * lineHeight + 2 * padding };
     XSetForeground(display, _gc, _black);
-    XFillRectangle(display, _window, _gc, margin, margin, textWidth + 2 * padding, 2 * lineHeight + 2 * padding);
+    XFillRectangle(display, _window, _gc, _area.x, _area.y, static_cast<unsigned int>(_area.width),
+        static_cast<unsigned int>(_area.height));
     XSetForeground(display, _gc, _white);
     int baseline = margin + padding + _font->ascent;
     XDrawString(display, _window, _gc, margin + padding, baseline, _frameRateLine.data(),

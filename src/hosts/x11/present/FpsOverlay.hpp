@@ -2,6 +2,7 @@
 
 #include "display/TargetWindow.hpp"
 #include "display/XConnection.hpp"
+#include "PixelRect.hpp"
 
 #include <X11/Xlib.h>
 
@@ -27,6 +28,8 @@ public:
     void restart(Clock::time_point now);
     void frameShown(Clock::time_point now);
     void draw();
+    // The window area the last draw() covered; empty before the first.
+    PixelRect area() const { return _area; }
 
 private:
     XConnection& _connection;
@@ -38,6 +41,7 @@ private:
     Clock::time_point _measuredSince;
     double _cpuSecondsSince = 0;
     int _framesSince = 0;
+    PixelRect _area;
     std::string _frameRateLine = "FPS: -";
     std::string _cpuLoadLine = "CPU: -";
 };

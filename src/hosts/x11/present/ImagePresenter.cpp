@@ -109,9 +109,44 @@ void ImagePresenter::createPlainImage(int width, int height)
     _image->byte_order = nativeByteOrder;
 }
 
-void ImagePresenter::present(XRectangle area)
+ImageView ImagePresenter::pixels() const
+{
+    return { reinterpret_cast<std::uint8_t*>(_image->data), _image->width, _image->height, _image->bytes_per_line };
+}
+
+void ImagePresenter::put(int x, int y, unsigned int width, unsigned int height, bool notify)
 {
     Display* display = _connection.display();
+    if (_shared) {
+        XShmPutImage(display, _window, _gc, _image, x, y, x, y, width, height, notify ? True : False);
+        if (notify)
+            ++_putsInFlight;
+    } else {
+        XPutImage(display, _window, _gc, _image, x, y, x, y, width, height);
+    }
+}
+
+void ImagePresenter::present(const std::vector<PixelRect>& areas)
+{
+    std::vector<PixelRect> inside;
+    for (const PixelRect& area : areas) {
+        int left = std::max(area.x, 0);
+        int top = std::max(area.y, 0);
+        PixelRect clipped { left, top, std::min(area.x + area.width, width()) - left,
+            std::min(area.y + area.height, height()) - top };
+        if (!clipped.isEmpty())
+            inside.push_back(clipped);
+    }
+    // The server handles requests in order: when the last put is done, all are.
+    for (std::size_t i = 0; i < inside.size(); ++i) {
+        const PixelRect& area = inside[i];
+        put(area.x, area.y, static_cast<unsigned int>(area.width), static_cast<unsigned int>(area.height),
+            i + 1 == inside.size());
+    }
+}
+
+void ImagePresenter::present(XRectangle area)
+{
     int left = area.x;
     int top = area.y;
     int right = area.x + area.width;
@@ -119,16 +154,8 @@ void ImagePresenter::present(XRectangle area)
     int imageRight = std::min(right, width());
     int imageBottom = std::min(bottom, height());
 
-    if (left < imageRight && top < imageBottom) {
-        unsigned int putWidth = imageRight - left;
-        unsigned int putHeight = imageBottom - top;
-        if (_shared) {
-            XShmPutImage(display, _window, _gc, _image, left, top, left, top, putWidth, putHeight, True);
-            ++_putsInFlight;
-        } else {
-            XPutImage(display, _window, _gc, _image, left, top, left, top, putWidth, putHeight);
-        }
-    }
+    if (left < imageRight && top < imageBottom)
+        put(left, top, imageRight - left, imageBottom - top, true);
     // Beyond the image (the window grew after the start) the window stays black.
     fillBlack(std::max(left, width()), top, right - std::max(left, width()), area.height);
     fillBlack(left, std::max(top, height()), imageRight - left, bottom - std::max(top, height()));

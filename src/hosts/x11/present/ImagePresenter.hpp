@@ -2,6 +2,8 @@
 
 #include "display/TargetWindow.hpp"
 #include "display/XConnection.hpp"
+#include "ImageView.hpp"
+#include "PixelRect.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
@@ -13,7 +15,7 @@
 // window: through shared memory (MIT-SHM) where the server offers it, over the
 // connection otherwise (a remote display). The pixels are 32-bit words in the
 // machine's byte order with red, green and blue at bits 16, 8 and 0, which is
-// both Cairo's ARGB32 and the window's TrueColor layout.
+// both the canvas's ARGB32 and the window's TrueColor layout.
 class ImagePresenter {
 public:
     // Throws when the window's depth has no 32-bit pixel layout.
@@ -22,14 +24,17 @@ public:
     ImagePresenter(const ImagePresenter&) = delete;
     ImagePresenter& operator=(const ImagePresenter&) = delete;
 
-    std::uint8_t* pixels() const { return reinterpret_cast<std::uint8_t*>(_image->data); }
+    // The pixels to draw into: the one copy of the picture, shared with the server where it can be.
+    ImageView pixels() const;
     int width() const { return _image->width; }
     int height() const { return _image->height; }
-    int stride() const { return _image->bytes_per_line; }
     bool usesSharedMemory() const { return _shared; }
 
     // Shows `area` of the window: the image where it covers the area, black beyond it.
     void present(XRectangle area);
+    // Puts these areas of the image (clipped to it) on the window, as one
+    // batch whose end the server reports once.
+    void present(const std::vector<PixelRect>& areas);
     // The server may still be reading the shared pixels: drawing into them must wait.
     bool busy() const { return _putsInFlight > 0; }
     // Takes the server's notice that a shared-memory put is done; false for any other event.
@@ -39,6 +44,7 @@ private:
     bool createSharedImage(int width, int height);
     void createPlainImage(int width, int height);
     void fillBlack(int x, int y, int width, int height);
+    void put(int x, int y, unsigned int width, unsigned int height, bool notify);
 
     XConnection& _connection;
     Window _window;

@@ -1,0 +1,62 @@
+#include "TouchedTiles.hpp"
+
+#include <algorithm>
+
+TouchedTiles::TouchedTiles(int width, int height, int tileSize)
+    : _width(width)
+    , _height(height)
+    , _tileSize(tileSize)
+    , _columns((width + tileSize - 1) / tileSize)
+    , _rows((height + tileSize - 1) / tileSize)
+    , _touched(static_cast<std::size_t>(_columns) * _rows, 0)
+{
+}
+
+void TouchedTiles::mark(int left, int top, int right, int bottom)
+{
+    if (left >= right || top >= bottom)
+        return;
+    int lastColumn = (right - 1) / _tileSize;
+    int lastRow = (bottom - 1) / _tileSize;
+    for (int row = top / _tileSize; row <= lastRow; ++row) {
+        std::uint8_t* tiles = _touched.data() + static_cast<std::ptrdiff_t>(row) * _columns;
+        std::fill(tiles + left / _tileSize, tiles + lastColumn + 1, 1);
+    }
+    _any = true;
+}
+
+std::vector<PixelRect> TouchedTiles::take()
+{
+    std::vector<PixelRect> areas;
+    if (!_any)
+        return areas;
+    for (int row = 0; row < _rows; ++row) {
+        std::size_t rowFrom = areas.size();
+        const std::uint8_t* tiles = _touched.data() + static_cast<std::ptrdiff_t>(row) * _columns;
+        int top = row * _tileSize;
+        int height = std::min(_tileSize, _height - top);
+        for (int column = 0; column < _columns;) {
+            if (!tiles[column]) {
+                ++column;
+                continue;
+            }
+            int first = column;
+            while (column < _columns && tiles[column])
+                ++column;
+            int left = first * _tileSize;
+            int width = std::min(column * _tileSize, _width) - left;
+            // A run under an area of the same columns extends it.
+            auto above = std::find_if(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(rowFrom),
+                [&](const PixelRect& area) {
+                    return area.x == left && area.width == width && area.y + area.height == top;
+                });
+            if (above != areas.begin() + static_cast<std::ptrdiff_t>(rowFrom))
+                above->height += height;
+            else
+                areas.push_back({ left, top, width, height });
+        }
+    }
+    std::fill(_touched.begin(), _touched.end(), 0);
+    _any = false;
+    return areas;
+}
