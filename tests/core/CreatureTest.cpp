@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -56,3 +59,45 @@ TEST(Vorpi, ColourIsTheFinsShiftedAndReflectedIntoRange)
     EXPECT_EQ(renderOnce(shifted, PVector(0, 0), counter).front(), color(184, 103, 0, 0.5));
 }
 
+
+// A phase that only grew would freeze after about 16.8 million frames
+// (2^24 + an increment below 0.08 rounds back to 2^24). Driven there directly:
+// every phaseFoldInterval renders it comes back into [0, 2pi) and moves again,
+// and the render before a fold keeps the plain 32-bit sum.
+TEST(Vorpi, PhasesFoldBackByWholeTurnsAndKeepMoving)
+{
+    SeededSources sources(7);
+    constexpr std::uint64_t interval = Vorpi::phaseFoldInterval;
+    constexpr double turn = 2 * std::numbers::pi;
+    const float frozen = 16777216.0f;
+    // Renders done before this one, and whether it folds.
+    const std::pair<std::uint64_t, bool> cases[] { { interval - 2, false }, { interval - 1, true },
+        { interval, false }, { 3 * interval - 1, true }, { 0, false } };
+    for (auto [before, folds] : cases) {
+        SCOPED_TRACE(before);
+        Vorpi creature(4, QZColor(100, 100, 100));
+        std::vector<float> start { frozen, -frozen, 1e30f, 6.2f };
+        creature.setCounters(start);
+        creature.setRenderCount(before);
+        renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0));
+        for (std::size_t i = 0; i < start.size(); ++i) {
+            float sum = start[i] + creature.getFins()[i].getCounter();
+            double folded = std::fmod(double { sum }, turn);
+            float expected = folds ? static_cast<float>(folded < 0 ? folded + turn : folded) : sum;
+            EXPECT_EQ(creature.getCounters()[i], expected) << "fin " << i;
+        }
+        if (!folds)
+            continue;
+        std::vector<float> afterFold = creature.getCounters();
+        renderOnce(creature, PVector(0, 0), QZColor(0, 0, 0));
+        for (std::size_t i = 0; i < afterFold.size(); ++i) {
+            EXPECT_GE(afterFold[i], 0.0f);
+            EXPECT_LE(afterFold[i], static_cast<float>(turn));
+            if (creature.getFins()[i].getCounter() > 0) {
+                EXPECT_GT(creature.getCounters()[i], afterFold[i]) << "fin " << i << " still waves";
+            }
+        }
+    }
+    Vorpi creature(2, QZColor(0, 0, 0));
+    EXPECT_THROW(creature.setCounters({ 1.0f }), std::invalid_argument);
+}

@@ -3,6 +3,8 @@
 #include "saver/DrawingSurface.hpp"
 
 #include <cmath>
+#include <numbers>
+#include <stdexcept>
 
 namespace {
 
@@ -31,6 +33,25 @@ void Vorpi::render_Vorpi(const PVector& position, std::int32_t, const QZColor& c
 {
     for (std::size_t finIndex = 0; finIndex < _fins.size(); ++finIndex)
         renderFin(finIndex, position, colorCounter);
+    if (++_renderCount % phaseFoldInterval == 0)
+        foldPhases();
+}
+
+void Vorpi::setCounters(std::vector<float> counters)
+{
+    if (counters.size() != _counters.size())
+        throw std::invalid_argument("a creature needs one phase per fin");
+    _counters = std::move(counters);
+}
+
+void Vorpi::foldPhases()
+{
+    // Whole turns only, in 64-bit so that the fold itself adds no drift.
+    constexpr double turn = 2 * std::numbers::pi;
+    for (float& phase : _counters) {
+        double folded = std::fmod(double { phase }, turn);
+        phase = static_cast<float>(folded < 0 ? folded + turn : folded);
+    }
 }
 
 void Vorpi::renderFin(std::size_t finIndex, const PVector& position, const QZColor& colorCounter)
