@@ -28,6 +28,8 @@ int main(int argc, char** argv)
         RandomSources::install(RandomSources::seeded(options.seed.value_or(std::random_device()())));
         X11Host host(options, stopSignals);
         host.run();
+        if (stopSignals.arrived())
+            stopSignals.endBySignal();
         return 0;
     } catch (const OptionError& error) {
         std::fprintf(stderr, "vorpi: %s; usage: %s\n", error.what(), HostOptions::synopsis());

@@ -1,6 +1,7 @@
 #include "display/XConnection.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -31,6 +32,14 @@ int recordError(Display*, XErrorEvent* error)
     return 0;
 }
 
+// Xlib ends the process when its I/O error handler returns; this one says why
+// in the program's own words first, on one line.
+int connectionLost(Display*)
+{
+    std::fputs("vorpi: lost the connection to the X server\n", stderr);
+    std::_Exit(1);
+}
+
 std::string hex(unsigned long value)
 {
     char text[32];
@@ -50,6 +59,7 @@ XConnection::XConnection(const char* displayName)
     }
     errorRecord = {};
     XSetErrorHandler(recordError);
+    XSetIOErrorHandler(connectionLost);
 }
 
 XConnection::~XConnection()

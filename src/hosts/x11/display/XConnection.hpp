@@ -8,7 +8,8 @@
 // The connection to the X server. X errors never reach Xlib's default
 // handler (which prints them and exits): a resource error about the watched
 // window means its owner destroyed it, anything else is kept for the host to
-// report.
+// report. A lost connection (the server went away) ends the program at once
+// with one line and status 1, as Xlib allows nothing else.
 class XConnection {
 public:
     // Null opens $DISPLAY. Throws when there is no display to open.

@@ -1,20 +1,31 @@
 #pragma once
 
-// SIGTERM, SIGINT and SIGHUP, turned from asynchronous interruptions into a
-// file descriptor that the event loop waits on next to the X connection.
-// They are blocked from construction on, so one that arrives during start-up
-// waits for the loop instead of killing the process half way.
+#include <chrono>
+
+// SIGTERM, SIGINT and SIGHUP, turned into a file descriptor that the event
+// loop waits on next to the X connection. The program then ends by the signal
+// itself, as a screen saver daemon expects of its hacks. Each signal also
+// starts a deadline: a program still alive when it passes (blocked in Xlib on
+// a server that no longer answers) is ended by that signal there and then, so
+// an exit never waits on the X server.
 class StopSignals {
 public:
+    static constexpr std::chrono::milliseconds exitDeadline { 50 };
+
+    // The handlers stay for the rest of the process: a signal that comes while
+    // the program winds up still ends it by that signal, within the deadline.
     StopSignals();
-    ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
     int fd() const { return _fd; }
-    // True when one of the signals has arrived; consumes it.
+    // True when one of the signals has arrived.
     bool arrived();
+    // Ends the process by the signal that arrived, without running any
+    // destructor: nothing of the X connection needs a goodbye (the server
+    // cleans up when the socket closes) and the server may not be answering.
+    [[noreturn]] void endBySignal() const;
 
 private:
-    int _fd;
+    int _fd = -1;
 };
