@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -215,6 +216,56 @@ TEST_F(VorpiRender, SignalsEndTheRunQuietlyAndLeaveNoTemporaryFileBehind)
         if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }))
             kill(child, SIGKILL), waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "signal " << signal << ": " << status;
+        EXPECT_EQ(files(), std::set<std::string> {});
+    }
+}
+
+// A signal must end the run even while a reader has stopped reading: a write
+// cut short by the signal after some bytes went is no reason to write on, and
+// one cut short before any went is no write error.
+TEST_F(VorpiRender, SignalsEndTheRunWhileAReaderStalls)
+{
+    bool haveFfmpeg = std::system("command -v ffmpeg >/dev/null") == 0;
+    for (bool video : { true, false }) {
+        SCOPED_TRACE(video ? "ffmpeg stopped" : "the trace's reader stalled");
+        if (video && !haveFfmpeg)
+            continue;
+        int trace[2];
+        ASSERT_EQ(pipe(trace), 0);
+        pid_t child = fork();
+        if (child == 0) {
+            dup2(trace[1], STDOUT_FILENO);
+            dup2(open((root / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+            close(trace[0]);
+            if (chdir(directory.c_str()) == 0)
+                execl(VORPI_RENDER, VORPI_RENDER, "--size", "320x240", "--frames", "100000", "--seed", "1", "--quiet",
+                    video ? "--output" : "--trace", video ? "v.mp4" : "-", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(trace[1]);
+        // The renderer's child, ffmpeg, leads a process group of its own.
+        pid_t ffmpeg = 0;
+        if (video) {
+            std::string children = "/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children";
+            EXPECT_TRUE(eventually([&] { return (ffmpeg = std::atoi(read(children).c_str())) > 0; }));
+            if (ffmpeg > 0)
+                kill(-ffmpeg, SIGSTOP);
+        }
+        // Long enough for the pipe to fill and the renderer to block on it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        kill(child, SIGTERM);
+        int status = 0;
+        auto sent = std::chrono::steady_clock::now();
+        bool ended = eventually([&] { return waitpid(child, &status, WNOHANG) == child; });
+        auto took = std::chrono::steady_clock::now() - sent;
+        if (!ended)
+            kill(child, SIGKILL), waitpid(child, &status, 0);
+        if (ffmpeg > 0)
+            kill(-ffmpeg, SIGCONT), kill(-ffmpeg, SIGKILL);
+        close(trace[0]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        EXPECT_LT(took, std::chrono::seconds(1));
+        EXPECT_EQ(read(root / "err"), "");
         EXPECT_EQ(files(), std::set<std::string> {});
     }
 }

@@ -92,6 +92,8 @@ void RenderJob::run()
         sinks.push_back(sinkFor(output, _options, _ffmpeg, host.framesPerSecond()));
 
     auto traceFailed = [&] {
+        // A signal that cut a write short is the way the run ends, not a write error.
+        Interruption::check();
         // Like any filter, end quietly when the reader of standard output has gone (trace - | head).
         if (!traceFile && errno == EPIPE)
             Interruption::stopAsIf(SIGPIPE);

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
+#include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,12 +76,26 @@ PipedProcess::PipedProcess(const std::filesystem::path& program, const std::vect
         throw std::runtime_error("cannot run " + name + ": " + std::strerror(error));
     }
     _input = ends[1];
+    // Never blocked for good on a child that has stopped reading: see waitUntil().
+    fcntl(_input, F_SETFL, O_NONBLOCK);
+    _exited = static_cast<int>(syscall(SYS_pidfd_open, _child, 0));
+}
+
+void PipedProcess::waitUntil(int fd, short event)
+{
+    // A signal that comes just before poll() is seen at the next round at the
+    // latest, and without a pidfd (before Linux 5.3) the wait becomes a poll.
+    constexpr int roundMilliseconds = 50;
+    pollfd watched { fd, event, 0 };
+    poll(&watched, fd >= 0 ? 1 : 0, roundMilliseconds);
 }
 
 PipedProcess::~PipedProcess()
 {
     if (_input >= 0)
         close(_input);
+    if (_exited >= 0)
+        close(_exited);
     if (_child > 0) {
         kill(_child, SIGKILL);
         while (waitpid(_child, nullptr, 0) < 0 && errno == EINTR) {
@@ -91,11 +107,13 @@ bool PipedProcess::write(const void* data, std::size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
+        Interruption::check();
         ssize_t written = ::write(_input, bytes, size);
         if (written < 0) {
-            if (errno != EINTR)
+            if (errno == EAGAIN)
+                waitUntil(_input, POLLOUT);
+            else if (errno != EINTR)
                 return false;
-            Interruption::check();
             continue;
         }
         bytes += written;
@@ -113,11 +131,15 @@ int PipedProcess::closeAndWait()
     if (_child < 0)
         return _status;
     int status = 0;
-    Interruption::check();
-    while (waitpid(_child, &status, 0) < 0) {
-        if (errno != EINTR)
-            throw std::runtime_error(std::string("cannot wait for a child process: ") + std::strerror(errno));
+    while (true) {
         Interruption::check();
+        pid_t ended = waitpid(_child, &status, WNOHANG);
+        if (ended == _child)
+            break;
+        if (ended < 0 && errno != EINTR)
+            throw std::runtime_error(std::string("cannot wait for a child process: ") + std::strerror(errno));
+        if (ended == 0)
+            waitUntil(_exited, POLLIN);
     }
     _child = -1;
     _status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

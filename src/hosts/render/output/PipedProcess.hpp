@@ -19,14 +19,21 @@ public:
     PipedProcess& operator=(const PipedProcess&) = delete;
 
     // Writes all of `data`. Returns false when the child no longer reads;
-    // throws Interruption::Raised when a signal arrives meanwhile.
+    // throws Interruption::Raised within a short while of a signal, even when
+    // the child has stopped reading without going away.
     [[nodiscard]] bool write(const void* data, std::size_t size);
     // Closes the pipe and waits for the child to end. Returns its exit status,
     // or 128 plus the signal that ended it; the same again on a later call.
+    // Throws Interruption::Raised as write() does.
     int closeAndWait();
 
 private:
+    // Waits a short round for `event` on `fd`, or just the round when fd is -1.
+    static void waitUntil(int fd, short event);
+
     pid_t _child = -1;
     int _input = -1;
+    // Readable once the child has ended; -1 where the kernel has no pidfd.
+    int _exited = -1;
     int _status = 0;
 };

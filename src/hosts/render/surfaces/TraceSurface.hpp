@@ -13,7 +13,9 @@
 //     stroke X1 Y1 X2 Y2 W
 class TraceSurface final : public DrawingSurface {
 public:
-    // Writes to `out`, which the caller owns and checks for write errors.
+    // Writes to `out`, which the caller owns and checks for write errors. After
+    // one, nothing more is written: a reader that stopped reading would block
+    // every further write, and a write cut short by a signal would be undone.
     explicit TraceSurface(std::FILE* out);
 
     // Starts frame `number`, counting from 1.
