@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <climits>
 #include <functional>
 #include <set>
 #include <sys/wait.h>
@@ -102,12 +103,19 @@ TEST_F(VorpiRender, TheSameSeedAndSizeRepeatTheRunByteForByte)
 
 TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
 {
-    // Through a link, which stays: the file it points to is replaced.
+    // Through a link, which stays: the file it points to is replaced, or made
+    // when it does not exist yet. A name as long as the file system allows.
     std::ofstream(directory / "real.png") << "old";
     fs::create_symlink("real.png", directory / "last.png");
-    ASSERT_EQ(run("--size 40x30 --frames 4 --seed 9 --output last.png --output f%02d.png").exitCode, 0);
-    EXPECT_EQ(files(), (std::set<std::string> { "f01.png", "f02.png", "f03.png", "f04.png", "last.png", "real.png" }));
-    EXPECT_TRUE(fs::is_symlink(directory / "last.png"));
+    fs::create_symlink("made.png", directory / "new.png");
+    std::string longName = std::string(251, 'n') + ".png";
+    ASSERT_EQ(run("--size 40x30 --frames 4 --seed 9 --output last.png --output f%02d.png --output new.png --output "
+                  + longName).exitCode, 0);
+    EXPECT_EQ(files(), (std::set<std::string> { "f01.png", "f02.png", "f03.png", "f04.png", "last.png", "made.png",
+                           "new.png", "real.png", longName }));
+    EXPECT_TRUE(fs::is_symlink(directory / "last.png") && fs::is_symlink(directory / "new.png"));
+    EXPECT_EQ(read(directory / "made.png"), read(directory / "real.png"));
+    EXPECT_EQ(read(directory / longName), read(directory / "real.png"));
     EXPECT_EQ(read(directory / "f04.png"), read(directory / "real.png"));
     EXPECT_NE(read(directory / "f03.png"), read(directory / "real.png"));
 
@@ -153,6 +161,11 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
     fs::create_directory(directory / "dir.png");
     fs::create_directory(directory / "locked");
     fs::permissions(directory / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::create_symlink("a.png", directory / "dangling.png");
+    fs::create_symlink("locked/a.png", directory / "into-locked.png");
+    std::string tooLongPath = "x";
+    while (tooLongPath.size() < PATH_MAX)
+        tooLongPath += "/x";
     std::vector<std::string> bad { "--size 0x10", "--size 10x0", "--size -5x10", "--size 16385x10", "--size abcx10",
         "--size 10", "--size 10x", "--size +10x10", "--size 1e3x10", "--size 99999999999999999999x1", "--size",
         "--frames 0", "--frames -1", "--frames 2147483648", "--frames ten", "--frames ''", "--frames 2 --frames 3",
@@ -160,9 +173,16 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
         "--output a.txt", "--output a", "--output f%05d.mp4", "--output f%s.png", "--output %d-%d.png",
         "--output %.png", "--output f%-5d.png", "--output f%5.png", "--output f%", "--output 100%%.png",
         "--output f%021d.png", "--output missing/a.png", "--output file.png/a.png", "--output dir.png",
-        "--output a.png --output ./a.png", "--trace a.png --output a.png", "--output v.mp4" };
-    if (geteuid() != 0) // the superuser may write anywhere
+        "--output a.png --output ./a.png", "--trace a.png --output a.png", "--output v.mp4",
+        // The same file through a link to a file not there yet, through a frame number, through "..".
+        "--output a.png --output dangling.png", "--output f%02d.png --output f07.png",
+        "--frames 99 --trace f99.png --output f%d.png", "--output locked/../a.png --output a.png",
+        "--output " + std::string(252, 'n') + ".png", "--output " + tooLongPath + ".png",
+        "--size 16384x16384 --output big.mp4", "--size 16383x16129 --output big.gif" };
+    if (geteuid() != 0) { // the superuser may write anywhere
         bad.push_back("--output locked/a.png");
+        bad.push_back("--output into-locked.png");
+    }
     for (const std::string& arguments : bad) {
         // The video alone is run with no ffmpeg on PATH.
         Result result = run(arguments, arguments == "--output v.mp4" ? "PATH=/nonexistent" : "");
@@ -171,7 +191,7 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
             << arguments << ": " << result.err;
         EXPECT_EQ(result.out, "") << arguments;
     }
-    EXPECT_EQ(files(), (std::set<std::string> { "dir.png", "file.png", "locked" }));
+    EXPECT_EQ(files(), (std::set<std::string> { "dangling.png", "dir.png", "file.png", "into-locked.png", "locked" }));
 }
 
 TEST_F(VorpiRender, FailuresWhileRunningExitOneWithOneLineAndLeaveTheTargetsAsTheyWere)
@@ -179,16 +199,34 @@ TEST_F(VorpiRender, FailuresWhileRunningExitOneWithOneLineAndLeaveTheTargetsAsTh
     Result full = shell("( '" VORPI_RENDER "' --seed 1 --frames 50 --trace - >/dev/full )");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, "vorpi-render: cannot write the trace to standard output: No space left on device\n");
+    for (const char* request : { "--help", "--version" }) {
+        Result help = shell("( '" VORPI_RENDER "' " + std::string(request) + " >/dev/full )");
+        EXPECT_EQ(help.exitCode, 1) << request;
+        EXPECT_EQ(help.err, "vorpi-render: cannot write to standard output: No space left on device\n") << request;
+    }
+    // A file size limit stands in for a full disk: the message has the real cause.
+    Result limited = shell("( ulimit -f 1; trap '' XFSZ; exec '" VORPI_RENDER "' --seed 1 --frames 5 --output big.png )");
+    EXPECT_EQ(limited.exitCode, 1);
+    EXPECT_EQ(limited.err, "vorpi-render: cannot write 'big.png': File too large\n");
 
     std::ofstream(directory / "last.png") << "old";
-    // An ffmpeg that gives up at once, and one that takes every frame and then fails.
-    for (const char* body : { "exit 3", "cat >/dev/null; exit 3" }) {
+    // An ffmpeg that gives up at once, one that takes every frame and then fails, and one that says why,
+    // naming the file it was given on the last of its lines.
+    std::pair<const char*, const char*> ffmpegs[] {
+        { "exit 3", "(exit status 3)" },
+        { "cat >/dev/null; exit 3", "(exit status 3)" },
+        { "cat >/dev/null; for last; do :; done; printf 'Some context\\n[out#0/mp4 @ 0x5] %s: No space left on "
+          "device\\r\\n' \"$last\" >&2; exit 1",
+            ": v.mp4: No space left on device" },
+    };
+    for (auto [body, reason] : ffmpegs) {
         std::ofstream(root / "ffmpeg") << "#!/bin/sh\n" << body << "\n";
         fs::permissions(root / "ffmpeg", fs::perms::owner_all);
         Result result = run("--size 32x32 --frames 40 --seed 1 --output v.mp4 --output last.png",
             "PATH=" + root.string() + ":/usr/bin:/bin");
         EXPECT_EQ(result.exitCode, 1) << body;
-        EXPECT_EQ(result.err, "vorpi-render: ffmpeg could not write 'v.mp4' (exit status 3)\n") << body;
+        std::string space = reason[0] == ':' ? "" : " ";
+        EXPECT_EQ(result.err, "vorpi-render: ffmpeg could not write 'v.mp4'" + space + reason + "\n") << body;
         EXPECT_EQ(files(), std::set<std::string> { "last.png" }) << body;
         EXPECT_EQ(read(directory / "last.png"), "old") << body;
     }

@@ -6,7 +6,9 @@
 #include "cli/RenderJob.hpp"
 #include "cli/UsageError.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <random>
 #include <string>
@@ -20,6 +22,14 @@ int complain(const char* message, int exitStatus)
     return exitStatus;
 }
 
+// Standard output is flushed only at exit, where a failure would go unnoticed.
+int printed()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return complain((std::string("cannot write to standard output: ") + std::strerror(errno)).c_str(), 1);
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -27,13 +37,12 @@ int main(int argc, char** argv)
     Interruption::install();
     try {
         RenderOptions options = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
-        if (options.help) {
-            std::fputs(CommandLine::usage().c_str(), stdout);
-            return 0;
-        }
-        if (options.version) {
-            std::printf("vorpi-render %s\n", VORPI_VERSION);
-            return 0;
+        if (options.help || options.version) {
+            if (options.help)
+                std::fputs(CommandLine::usage().c_str(), stdout);
+            else
+                std::printf("vorpi-render %s\n", VORPI_VERSION);
+            return printed();
         }
         Preflight preflight(options);
         if (!options.seed) {

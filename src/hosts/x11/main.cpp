@@ -6,9 +6,24 @@
 #include "loop/X11Host.hpp"
 #include "platform/RandomSources.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <random>
+
+namespace {
+
+// Standard output is flushed only at exit, where a failure would go unnoticed.
+int printed()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "vorpi: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
+}
 
 int main(int argc, char** argv)
 {
@@ -17,11 +32,11 @@ int main(int argc, char** argv)
             std::getenv("XSCREENSAVER_WINDOW"));
         if (options.action == HostOptions::Action::ShowHelp) {
             std::printf("usage: %s\n%s", HostOptions::synopsis(), HostOptions::help());
-            return 0;
+            return printed();
         }
         if (options.action == HostOptions::Action::ShowVersion) {
             std::printf("vorpi %s\n", VORPI_VERSION);
-            return 0;
+            return printed();
         }
         StopSignals stopSignals;
         // A fresh seed by default, so that each monitor's copy goes its own way.

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,24 +29,48 @@ mode_t permissionsForNewFiles()
     return 0666 & ~mask;
 }
 
-// A link is followed, so that the file it points to is replaced rather than the link itself.
-std::filesystem::path followingLinks(const std::filesystem::path& target)
+// The temporary name is ".<target's name>.tmp-XXXXXX", with the target's name
+// cut short where the whole would pass the file system's longest name.
+std::string temporaryName(const std::filesystem::path& destination)
 {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(target, error))
-        return target;
-    std::filesystem::path resolved = std::filesystem::canonical(target, error);
-    return error ? target : resolved;
+    constexpr std::size_t added = std::string_view(".").size() + std::string_view(".tmp-XXXXXX").size();
+    std::filesystem::path directory = destination.parent_path().empty() ? "." : destination.parent_path();
+    long longest = pathconf(directory.c_str(), _PC_NAME_MAX);
+    std::string name = destination.filename().string();
+    if (longest > static_cast<long>(added) && name.size() + added > static_cast<std::size_t>(longest)) {
+        std::size_t keep = static_cast<std::size_t>(longest) - added;
+        // Not in the middle of a UTF-8 character.
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+            --keep;
+        name.resize(keep);
+    }
+    return "." + name + ".tmp-XXXXXX";
 }
 
+}
+
+std::filesystem::path AtomicFile::destinationOf(const std::filesystem::path& target)
+{
+    // As many links as the kernel follows in a path; a longer chain is a loop, left for the writer to report.
+    constexpr int mostLinks = 40;
+    std::filesystem::path current = target;
+    for (int followed = 0; followed < mostLinks; ++followed) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)))
+            return current;
+        std::filesystem::path link = std::filesystem::read_symlink(current, error);
+        if (error)
+            return current;
+        current = link.is_absolute() ? link : current.parent_path() / link;
+    }
+    return current;
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target)
     : _target(std::move(target))
-    , _destination(followingLinks(_target))
+    , _destination(destinationOf(_target))
 {
-    std::filesystem::path directory = _destination.parent_path();
-    std::string pattern = (directory / ("." + _destination.filename().string() + ".tmp-XXXXXX")).string();
+    std::string pattern = (_destination.parent_path() / temporaryName(_destination)).string();
     _descriptor = mkostemp(pattern.data(), O_CLOEXEC);
     if (_descriptor < 0)
         fail("create a temporary file for", _target, errno);

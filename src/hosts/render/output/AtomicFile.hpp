@@ -6,9 +6,14 @@
 // A file written under a temporary name beside its target and renamed onto
 // the target only once complete. Dropped before commit(), it removes the
 // temporary file, so a failed or interrupted run leaves nothing half-written.
-// A target that is a symbolic link has the file it points to replaced.
+// A target that is a symbolic link has the file it points to replaced, or
+// created when it does not exist yet.
 class AtomicFile {
 public:
+    // Where writing `target` puts the file: its symbolic links followed, even
+    // to a file that does not exist yet.
+    static std::filesystem::path destinationOf(const std::filesystem::path& target);
+
     // Creates the temporary file at once; throws std::runtime_error if it cannot.
     explicit AtomicFile(std::filesystem::path target);
     ~AtomicFile();

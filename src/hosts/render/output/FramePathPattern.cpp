@@ -1,5 +1,6 @@
 #include "output/FramePathPattern.hpp"
 
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -55,6 +56,22 @@ std::filesystem::path FramePathPattern::pathFor(int number) const
     if (static_cast<int>(digits.size()) < _width)
         digits.insert(0, static_cast<std::size_t>(_width) - digits.size(), _zeroPadded ? '0' : ' ');
     return _directory / (_prefix + digits + _suffix);
+}
+
+std::optional<int> FramePathPattern::numberIn(const std::string& fileName) const
+{
+    if (fileName.size() < _prefix.size() + _suffix.size() || !fileName.starts_with(_prefix)
+        || !fileName.ends_with(_suffix))
+        return std::nullopt;
+    std::string digits = fileName.substr(_prefix.size(), fileName.size() - _prefix.size() - _suffix.size());
+    digits.erase(0, digits.find_first_not_of(" 0"));
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    long long number = std::stoll(digits);
+    // The padding must be this pattern's own: f%05d.png names f00012.png, not f012.png.
+    if (number > std::numeric_limits<int>::max() || pathFor(static_cast<int>(number)).filename() != fileName)
+        return std::nullopt;
+    return static_cast<int>(number);
 }
 
 std::string FramePathPattern::extension() const

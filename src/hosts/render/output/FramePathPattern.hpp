@@ -17,6 +17,8 @@ public:
 
     // `number` is not negative: frames count from 1.
     std::filesystem::path pathFor(int number) const;
+    // The frame number whose file has this name (no directory), if any.
+    std::optional<int> numberIn(const std::string& fileName) const;
     // The file name's extension with the number left out (".png" for f%05d.png).
     std::string extension() const;
     const std::filesystem::path& directory() const { return _directory; }

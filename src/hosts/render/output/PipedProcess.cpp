@@ -2,6 +2,7 @@
 
 #include "cli/Interruption.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -10,6 +11,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,11 +23,12 @@ namespace {
 
 class SpawnSettings {
 public:
-    explicit SpawnSettings(int input)
+    SpawnSettings(int input, int errors)
     {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
 
         posix_spawnattr_init(&attributes);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
@@ -67,11 +71,22 @@ PipedProcess::PipedProcess(const std::filesystem::path& program, const std::vect
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    SpawnSettings settings(ends[0]);
+    // A file rather than a pipe, so that a child with much to say never waits for this process to read it.
+    _errors = memfd_create("standard error", MFD_CLOEXEC);
+    if (_errors < 0) {
+        int error = errno;
+        close(ends[0]);
+        close(ends[1]);
+        throw std::runtime_error(std::string("cannot create a file for a child's messages: ") + std::strerror(error));
+    }
+
+    SpawnSettings settings(ends[0], _errors);
     int error = posix_spawn(&_child, name.c_str(), &settings.actions, &settings.attributes, argv.data(), environ);
     close(ends[0]);
     if (error != 0) {
         close(ends[1]);
+        close(_errors);
+        _errors = -1;
         _child = -1;
         throw std::runtime_error("cannot run " + name + ": " + std::strerror(error));
     }
@@ -96,6 +111,8 @@ PipedProcess::~PipedProcess()
         close(_input);
     if (_exited >= 0)
         close(_exited);
+    if (_errors >= 0)
+        close(_errors);
     if (_child > 0) {
         kill(_child, SIGKILL);
         while (waitpid(_child, nullptr, 0) < 0 && errno == EINTR) {
@@ -120,6 +137,19 @@ bool PipedProcess::write(const void* data, std::size_t size)
         size -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+std::string PipedProcess::standardError() const
+{
+    // The end of it, where a program says why it failed.
+    constexpr off_t kept = 4096;
+    struct stat status;
+    if (_errors < 0 || fstat(_errors, &status) != 0)
+        return {};
+    off_t from = std::max<off_t>(status.st_size - kept, 0);
+    std::string text(static_cast<std::size_t>(status.st_size - from), '\0');
+    text.resize(static_cast<std::size_t>(std::max<ssize_t>(pread(_errors, text.data(), text.size(), from), 0)));
+    return text;
 }
 
 int PipedProcess::closeAndWait()

@@ -7,7 +7,8 @@
 #include <vector>
 
 // A child process that reads its standard input from a pipe this process
-// writes. Its standard output goes to /dev/null, and it runs in a process
+// writes. Its standard output goes to /dev/null, its standard error is kept
+// for this process to report, and it runs in a process
 // group of its own: a Ctrl-C reaches only this process, which ends the child.
 class PipedProcess {
 public:
@@ -26,6 +27,8 @@ public:
     // or 128 plus the signal that ended it; the same again on a later call.
     // Throws Interruption::Raised as write() does.
     int closeAndWait();
+    // What the child wrote to its standard error so far (its last 4 KiB).
+    std::string standardError() const;
 
 private:
     // Waits a short round for `event` on `fd`, or just the round when fd is -1.
@@ -35,5 +38,6 @@ private:
     int _input = -1;
     // Readable once the child has ended; -1 where the kernel has no pidfd.
     int _exited = -1;
+    int _errors = -1;
     int _status = 0;
 };

@@ -38,6 +38,25 @@ std::vector<std::string> arguments(
     return result;
 }
 
+// ffmpeg's last line says why it failed, on the lines before it what it was
+// doing: "[out#0/mp4 @ 0x55d0c3a0] Error writing trailer: No space left on
+// device". The last line it is, without the component's tag, and with the
+// hidden temporary name that ffmpeg knows the output by replaced by the target.
+std::string ffmpegsReason(const std::string& messages, const std::string& temporary, const std::string& target)
+{
+    std::size_t end = messages.find_last_not_of(" \r\n");
+    if (end == std::string::npos)
+        return {};
+    std::size_t start = messages.find_last_of("\r\n", end);
+    start = start == std::string::npos ? 0 : start + 1;
+    std::string line = messages.substr(start, end + 1 - start);
+    if (line.starts_with('[') && line.find("] ") != std::string::npos)
+        line.erase(0, line.find("] ") + 2);
+    for (std::size_t at; (at = line.find(temporary)) != std::string::npos;)
+        line.replace(at, temporary.size(), target);
+    return line;
+}
+
 }
 
 VideoEncoder::VideoEncoder(std::filesystem::path target, Container container, const std::filesystem::path& ffmpeg,
@@ -79,6 +98,8 @@ bool VideoEncoder::writePixels(const ImageView& image)
 
 void VideoEncoder::fail(int status) const
 {
-    throw std::runtime_error("ffmpeg could not write '" + _file.target().string() + "' (exit status "
-        + std::to_string(status) + ")");
+    std::string reason = ffmpegsReason(_ffmpeg.standardError(), _file.temporaryPath().string(),
+        _file.target().string());
+    throw std::runtime_error("ffmpeg could not write '" + _file.target().string() + "'"
+        + (reason.empty() ? " (exit status " + std::to_string(status) + ")" : ": " + reason));
 }
