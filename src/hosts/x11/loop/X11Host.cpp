@@ -12,6 +12,18 @@
 
 namespace {
 
+// One frame of a larger window would take over a gigabyte; the renderer has the same limit.
+constexpr int largestSide = 16384;
+
+int drawableWidth(const TargetWindow& window)
+{
+    if (window.width() > largestSide || window.height() > largestSide)
+        throw std::runtime_error("the window is " + std::to_string(window.width()) + "x"
+            + std::to_string(window.height()) + ", larger than the " + std::to_string(largestSide) + "x"
+            + std::to_string(largestSide) + " that vorpi draws in");
+    return window.width();
+}
+
 std::unique_ptr<vorpi_19screensaverView> createView(int width, int height, bool preview)
 {
     CGRect frame { {}, { static_cast<double>(width), static_cast<double>(height) } };
@@ -36,7 +48,7 @@ X11Host::X11Host(const HostOptions& options, StopSignals& stopSignals)
     : _stopSignals(stopSignals)
     , _connection(nullptr)
     , _window(_connection, options)
-    , _presenter(_connection, _window, _window.width(), _window.height())
+    , _presenter(_connection, _window, drawableWidth(_window), _window.height())
     , _canvas(DefaultBackend::makeCanvas(_presenter.pixels()))
     , _view(createView(_window.width(), _window.height(), options.preview))
     , _clock(_view->animationTimeInterval())
