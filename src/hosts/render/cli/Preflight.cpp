@@ -11,11 +11,11 @@
 #include <limits>
 #include <map>
 #include <optional>
-#include <utility>
-#include <vector>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
