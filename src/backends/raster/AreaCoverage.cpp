@@ -3,6 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// std::ceil for 0 <= value < 2^31, without a call into the maths library.
+int ceilOf(double value)
+{
+    int whole = static_cast<int>(value);
+    return whole + (whole < value);
+}
+
+}
+
 int AreaCoverage::beginBand(int left, int top, int columns, int rows)
 {
     // Two cells more than columns: an edge on a pixel's right border adds to the cell after it.
@@ -38,12 +49,15 @@ void AreaCoverage::addEdge(double x0, double y0, double x1, double y1)
     x0 -= _left;
     x1 -= _left;
     double slope = (x1 - x0) / (y1 - y0);
-    double lowX = std::min(x0, x1);
-    double highX = std::max(x0, x1);
+    // Every x along the edge lies between its ends, and within the cells even
+    // when rounding in the clip strays a hair past the band.
+    double limit = _columns;
+    double lowX = std::clamp(std::min(x0, x1), 0.0, limit);
+    double highX = std::clamp(std::max(x0, x1), 0.0, limit);
     auto xAt = [&](double y) { return std::clamp(x0 + (y - y0) * slope, lowX, highX); };
 
     double x = xAt(from);
-    int lastRow = static_cast<int>(std::ceil(to));
+    int lastRow = ceilOf(to);
     for (int row = static_cast<int>(from); row < lastRow; ++row) {
         double rowTo = std::min(static_cast<double>(row + 1), to);
         double nextX = xAt(rowTo);
@@ -54,13 +68,11 @@ void AreaCoverage::addEdge(double x0, double y0, double x1, double y1)
 
 void AreaCoverage::addToRow(int row, double x, double nextX, double height)
 {
-    // Kept within the cells even when rounding strays a hair past the band.
-    double limit = _columns;
-    double low = std::clamp(std::min(x, nextX), 0.0, limit);
-    double high = std::clamp(std::max(x, nextX), 0.0, limit);
+    double low = std::min(x, nextX);
+    double high = std::max(x, nextX);
     float* cells = _cells.data() + static_cast<std::ptrdiff_t>(row) * (_columns + 2);
     int first = static_cast<int>(low);
-    int end = static_cast<int>(std::ceil(high));
+    int end = ceilOf(high);
     int last;
     if (end <= first + 1) {
         // Within one pixel: the area right of the edge's middle, the rest to the next cell.
