@@ -4,7 +4,8 @@
 //   rasteriser (SSE2 blending, then the scalar one) and with Cairo;
 // - rasterOnly: the same 300 frames replayed from a trace, so only the
 //   backend's work is timed;
-// - moduleAlone: the module into a surface that discards the calls.
+// - moduleAlone: the module into a surface that discards the calls;
+// - moduleWithTrace: the module writing its trace (--trace alone).
 
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
@@ -116,6 +117,18 @@ void moduleAlone(benchmark::State& state)
     countFrames(state);
 }
 
+void moduleWithTrace(benchmark::State& state)
+{
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    TraceSurface trace(sink);
+    RandomSources::install(RandomSources::seeded(1));
+    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, trace);
+    for (auto _ : state)
+        host.runFrame();
+    countFrames(state);
+    std::fclose(sink);
+}
+
 void sizes(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Iterations(framesOfTenSeconds)->Unit(benchmark::kMillisecond);
@@ -130,5 +143,6 @@ BENCHMARK_CAPTURE(rasterOnly, ours, ours)->Apply(sizes);
 BENCHMARK_CAPTURE(rasterOnly, oursScalar, oursScalar)->Apply(sizes);
 BENCHMARK_CAPTURE(rasterOnly, cairo, cairo)->Apply(sizes);
 BENCHMARK(moduleAlone)->Apply(sizes);
+BENCHMARK(moduleWithTrace)->Args({ 1920, 1080 })->Iterations(framesOfTenSeconds)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
