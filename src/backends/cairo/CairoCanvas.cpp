@@ -20,17 +20,9 @@ cairo_surface_t* checked(cairo_surface_t* surface)
 }
 
 CairoCanvas::CairoCanvas(int width, int height)
-    : CairoCanvas(ImageView { nullptr, width, height, strideFor(width) })
-{
-}
-
-CairoCanvas::CairoCanvas(ImageView lent)
-    : _width(lent.width)
-    , _height(lent.height)
-    , _stride(lent.stride)
-    , _surface(checked(lent.pixels ? cairo_image_surface_create_for_data(
-                                         lent.pixels, CAIRO_FORMAT_ARGB32, lent.width, lent.height, lent.stride)
-                                   : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, lent.width, lent.height)))
+    : _width(width)
+    , _height(height)
+    , _surface(checked(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)))
     , _cairo(cairo_create(_surface))
 {
     _stride = cairo_image_surface_get_stride(_surface);
@@ -41,11 +33,6 @@ CairoCanvas::~CairoCanvas()
 {
     cairo_destroy(_cairo);
     cairo_surface_destroy(_surface);
-}
-
-int CairoCanvas::strideFor(int width)
-{
-    return cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
 }
 
 void CairoCanvas::paintOpaqueBlack()

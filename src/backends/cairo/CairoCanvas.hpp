@@ -7,19 +7,14 @@
 
 // An ARGB32 image that starts opaque black and is never cleared; the module's
 // segments are stroked into it with Cairo's defaults for caps, joins and
-// antialiasing. The pixels are either its own or memory the caller lends it
-// for as long as the canvas lives. The programs draw with RasterCanvas; this
-// one is the reference that the tests and benchmarks hold that one against.
+// antialiasing. The programs draw with RasterCanvas; this one is the
+// reference that the tests and benchmarks hold that one against.
 class CairoCanvas final : public Canvas {
 public:
     CairoCanvas(int width, int height);
-    // The lent pixels need rows of a stride that strideFor() accepts.
-    explicit CairoCanvas(ImageView lent);
     ~CairoCanvas() override;
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
-
-    static int strideFor(int width);
 
     // Alpha is clamped to 0..1, so a negative alpha draws nothing.
     void setColor(double red, double green, double blue, double alpha) override;
