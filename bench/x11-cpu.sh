@@ -22,7 +22,7 @@ work=$(mktemp -d)
 pids=
 finish() {
     for pid in $pids; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     rm -rf "$work"
 }
@@ -94,7 +94,7 @@ for size in 1920x1080 3840x2160; do
     }'
 
     for pid in $pids; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     pids=
 done
