@@ -52,8 +52,8 @@ bool sameImages(Canvas& a, Canvas& b)
 
 TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
 {
-    // Cairo samples rows that hold a corner on 15 sub-rows where ours takes
-    // the exact area, so single pixels differ a little; translucent strokes
+    // Cairo measures coverage on a grid of 15 sub-rows a pixel where ours
+    // takes the exact area, so edge pixels differ a little; translucent strokes
     // pile these up where creatures overlap much, as they do in small areas
     // (the creatures keep their size), hence the wider share there.
     struct Case {
