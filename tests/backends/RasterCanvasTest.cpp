@@ -209,6 +209,8 @@ TEST(RasterCanvas, BadGeometryDrawsNothingOrOnlyTheClippedPart)
         { "from a billion pixels left to a billion right", { -far, 4.5, far, 4.5, 3 }, { -2, 4.5, 14, 4.5, 3 } },
         { "from far above down to the middle", { 6.25, -far, 6.25, 7, 1.5 }, { 6.25, -3, 6.25, 7, 1.5 } },
         { "wider than the canvas covers all of it", { -far, 6, far, 6, 1e9 }, { -2, 6, 14, 6, 20 } },
+        { "corners near the largest double", { 0, 5, 1, 5, 1.7e308 }, { 0, 5, 1, 5, 40 } },
+        { "ends near the largest double", { 8, -1.7e308, 8, 1.7e308, 2 }, {} },
     };
     for (bool simd : { false, true }) {
         for (const Case& c : cases) {

@@ -72,6 +72,15 @@ void ClippedQuad::clip(int clipWidth, int clipHeight)
     _count = clipAgainst(other.data(), _count, _corners.data(), true, right, [&](const Point& p) { return p.x <= right; });
     _count = clipAgainst(_corners.data(), _count, other.data(), false, 0.0, [](const Point& p) { return p.y >= 0; });
     _count = clipAgainst(other.data(), _count, _corners.data(), false, bottom, [&](const Point& p) { return p.y <= bottom; });
+    // Corners near the ends of the double range can overflow in the cuts; rounding can stray a hair outside.
+    for (int i = 0; i < _count; ++i) {
+        Point& corner = _corners[i];
+        if (!std::isfinite(corner.x) || !std::isfinite(corner.y)) {
+            _count = 0;
+            return;
+        }
+        corner = { std::clamp(corner.x, 0.0, right), std::clamp(corner.y, 0.0, bottom) };
+    }
 }
 
 int ClippedQuad::left() const
