@@ -19,23 +19,32 @@ namespace {
 
 constexpr int framesOfTenSeconds = 300;
 
-std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
+// What `write` writes through a trace surface.
+template <typename Write>
+std::string traceText(Write write)
 {
     std::FILE* file = std::tmpfile();
     {
         TraceSurface trace(file);
-        RandomSources::install(RandomSources::seeded(seed));
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace);
-        for (int frame = 1; frame <= frames; ++frame) {
-            trace.beginFrame(frame);
-            host.runFrame();
-        }
+        write(trace);
     }
     std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
     std::rewind(file);
     text.resize(std::fread(text.data(), 1, text.size(), file));
     std::fclose(file);
     return text;
+}
+
+std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
+{
+    return traceText([&](TraceSurface& trace) {
+        RandomSources::install(RandomSources::seeded(seed));
+        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace);
+        for (int frame = 1; frame <= frames; ++frame) {
+            trace.beginFrame(frame);
+            host.runFrame();
+        }
+    });
 }
 
 bool sameImages(Canvas& a, Canvas& b)
@@ -131,23 +140,15 @@ TEST(TraceReader, ReadsEveryNumberBackToTheDoubleThatWasWritten)
 {
     const double tiny = std::numeric_limits<double>::denorm_min();
     const double infinity = std::numeric_limits<double>::infinity();
-    std::FILE* file = std::tmpfile();
     RecordingSurface written;
-    {
-        TraceSurface trace(file);
-        TeeSurface both(trace, written);
-        trace.beginFrame(1);
+    TraceReader trace = TraceReader::parse(traceText([&](TraceSurface& out) {
+        TeeSurface both(out, written);
+        out.beginFrame(1);
         both.setColor(0.1, 1.0 / 3, 200 / 255.0, -0.17000000000000001);
         both.strokeSegment(1e300, -tiny, 2.5e-308, -0.0, 123456.78901234567);
-        trace.beginFrame(2);
+        out.beginFrame(2);
         both.strokeSegment(infinity, -infinity, 0, 1, 2);
-    }
-    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    std::fclose(file);
-
-    TraceReader trace = TraceReader::parse(text);
+    }));
     ASSERT_EQ(trace.frameCount(), 2);
     RecordingSurface first, second;
     trace.replayFrame(1, first);
