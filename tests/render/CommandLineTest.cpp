@@ -35,9 +35,9 @@ TEST(FramePathPattern, NumbersTheFileNameOnly)
     EXPECT_FALSE(FramePathPattern::parse("out%d/plain.png"));
 }
 
-TEST(ProgressBar, ReportsFramesRateAndTimeLeft)
+TEST(ProgressBar, ReportsFramesRateAndTimeLeftThenWhatWasWritten)
 {
-    EXPECT_EQ(ProgressBar::describe(0, 300, 0), "[                        ] 0/300 frames    --.- fps  --:-- left");
-    EXPECT_EQ(ProgressBar::describe(150, 300, 6), "[############            ] 150/300 frames    25.0 fps  0:06 left");
-    EXPECT_EQ(ProgressBar::describe(300, 300, 100), "[########################] 300/300 frames     3.0 fps  0:00 left");
+    EXPECT_EQ(ProgressBar::describe(1, 300, std::nullopt), "[                        ] 1/300 frames    --.- fps  --:-- left");
+    EXPECT_EQ(ProgressBar::describe(150, 300, 25.0), "[############            ] 150/300 frames    25.0 fps  0:06 left");
+    EXPECT_EQ(ProgressBar::describe(300, 300, 3.0), "[########################] 300/300 frames     3.0 fps  0:00 left");
 }

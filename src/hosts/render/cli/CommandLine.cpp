@@ -58,6 +58,18 @@ void readSeed(const std::string& text, RenderOptions& options)
     options.seed = *seed;
 }
 
+// A number from 1 to 4 in plain decimals, such as 2 or 1.5: no sign, exponent or space.
+void readScale(const std::string& text, RenderOptions& options)
+{
+    bool plain = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos;
+    double scale = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale, std::chars_format::fixed);
+    if (!plain || error != std::errc() || end != text.data() + text.size() || scale < RenderOptions::smallestScale
+        || scale > RenderOptions::largestScale)
+        throw UsageError("invalid --scale '" + text + "': expected a number from 1 to 4, such as 2 or 1.5");
+    options.scale = scale;
+}
+
 std::string lowercase(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -135,6 +147,8 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments)
             return options;
         } else if (name == "--size") {
             readSize(value(), options);
+        } else if (name == "--scale") {
+            readScale(value(), options);
         } else if (name == "--frames") {
             readFrames(value(), options);
         } else if (name == "--seed") {
@@ -170,6 +184,8 @@ Runs the vorpi screen saver off screen, as fast as the machine allows, and
 records it as an image, a video, numbered images or a trace of its drawing.
 
   --size WxH       area in pixels, each side 1 to 16384 (default 1920x1080)
+  --scale S        pixels per point, 1 to 4 (default 1): the screen saver sees
+                   an area of W/S x H/S points, drawn S times as large
   --frames N       number of frames, 30 to a second (default 300)
   --seed S         seed of the random sources, 0 to 4294967295 (default: a
                    fresh one, printed on standard error so the run can be repeated)

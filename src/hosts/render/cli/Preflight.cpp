@@ -124,6 +124,6 @@ Preflight::Preflight(const RenderOptions& options)
     if (video) {
         _ffmpeg = findOnPath("ffmpeg");
         if (_ffmpeg.empty())
-            throw UsageError("a video needs ffmpeg, which is not on PATH (scripts/install-deps installs it)");
+            throw UsageError("a video needs ffmpeg, which is not on PATH (install the Debian package ffmpeg)");
     }
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 // A one-line progress report on standard error: frames done, frames per
-// second and time left, redrawn in place a few times a second.
+// second and time left, redrawn in place a few times a second; at the end,
+// one line that says what was written.
 class ProgressBar {
 public:
     // Shows nothing unless `shown`; the renderer asks for it only on a terminal.
@@ -15,9 +18,14 @@ public:
     ProgressBar& operator=(const ProgressBar&) = delete;
 
     void update(int framesDone);
+    // Puts `line` where the bar was, when the bar is shown.
+    void finish(const std::string& line);
 
-    // The line itself, such as "[#####     ]   150/300 frames   42.0 fps   0:03 left".
-    static std::string describe(int framesDone, int totalFrames, double secondsElapsed);
+    // The line itself, such as "[#####     ]   150/300 frames   42.0 fps   0:03 left";
+    // without a rate, while there is too little to measure it by, neither rate nor time left.
+    static std::string describe(int framesDone, int totalFrames, std::optional<double> framesPerSecond);
+    // Such as "vorpi-render: wrote vorpi.png, vorpi.mp4 (300 frames in 8.1 s)".
+    static std::string summary(const std::vector<std::string>& written, int frames, double seconds);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -25,6 +33,9 @@ private:
     int _totalFrames;
     bool _shown;
     bool _drawn = false;
-    Clock::time_point _start;
     Clock::time_point _lastDrawn;
+    // The rate is measured from the end of the first frame: that one also
+    // pays for starting up (ffmpeg's encoder, say) and would make the first
+    // estimates of the time left far too long.
+    std::optional<Clock::time_point> _firstFrameDone;
 };

@@ -1,6 +1,7 @@
 #include "cli/RenderJob.hpp"
 
 #include "DefaultBackend.hpp"
+#include "ScaledSurface.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/ProgressBar.hpp"
 #include "host/OffscreenHost.hpp"
@@ -13,6 +14,7 @@
 #include "surfaces/TraceSurface.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -57,10 +59,14 @@ RenderJob::RenderJob(const RenderOptions& options, std::uint32_t seed, std::file
 
 void RenderJob::run()
 {
+    auto started = std::chrono::steady_clock::now();
     // Only when pixels are asked for: a trace alone draws nothing.
     std::unique_ptr<Canvas> canvas;
-    if (!_options.outputs.empty())
+    std::optional<ScaledSurface> points;
+    if (!_options.outputs.empty()) {
         canvas = DefaultBackend::makeCanvas(_options.width, _options.height);
+        points.emplace(*canvas, _options.scale);
+    }
 
     std::optional<AtomicFile> traceFile;
     std::FILE* traceStream = nullptr;
@@ -76,16 +82,18 @@ void RenderJob::run()
     if (traceStream)
         trace.emplace(traceStream);
 
+    // The trace takes the module's calls as they are; the canvas takes them in pixels.
     std::optional<TeeSurface> both;
-    if (trace && canvas)
-        both.emplace(*trace, *canvas);
+    if (trace && points)
+        both.emplace(*trace, *points);
     DrawingSurface& surface = both ? static_cast<DrawingSurface&>(*both)
         : trace                    ? static_cast<DrawingSurface&>(*trace)
-                                   : static_cast<DrawingSurface&>(*canvas);
+                                   : static_cast<DrawingSurface&>(*points);
 
     // The seeded sources go in before the view draws anything from them.
     RandomSources::install(RandomSources::seeded(_seed));
-    OffscreenHost host(CGSize { static_cast<double>(_options.width), static_cast<double>(_options.height) }, _options.preview, surface);
+    CGSize area { _options.width / _options.scale, _options.height / _options.scale };
+    OffscreenHost host(area, _options.preview, surface);
 
     std::vector<std::unique_ptr<FrameSink>> sinks;
     for (const RenderOptions::Output& output : _options.outputs)
@@ -121,8 +129,17 @@ void RenderJob::run()
     if (traceStream == stdout && std::fflush(stdout) != 0)
         throw traceFailed();
     Interruption::check();
-    for (const std::unique_ptr<FrameSink>& sink : sinks)
-        sink->commit();
-    if (traceFile)
+    std::vector<std::string> written;
+    for (std::size_t i = 0; i < sinks.size(); ++i) {
+        sinks[i]->commit();
+        written.push_back(_options.outputs[i].path.string());
+    }
+    if (traceFile) {
         traceFile->commit();
+        written.push_back(traceFile->target().string());
+    } else if (traceStream) {
+        written.push_back("the trace to standard output");
+    }
+    progress.finish(ProgressBar::summary(written, _options.frames,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()));
 }

@@ -18,10 +18,14 @@ struct RenderOptions {
     };
 
     static constexpr int largestSide = 16384;
+    static constexpr double smallestScale = 1;
+    static constexpr double largestScale = 4;
 
     int width = 1920;
     int height = 1080;
     int frames = 300;
+    // Pixels per point: the view's area is the picture's size over the scale, and every stroke is scaled up by it.
+    double scale = 1;
     // Unset: a fresh seed from the operating system.
     std::optional<std::uint32_t> seed;
     bool preview = false;

@@ -4,6 +4,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -31,6 +32,12 @@ const char* visualClassName(int visualClass)
     return "unknown";
 }
 
+bool drawable(int visualClass, int depth, unsigned long red, unsigned long green, unsigned long blue)
+{
+    return visualClass == TrueColor && (depth == 24 || depth == 32) && red == 0xFF0000 && green == 0x00FF00
+        && blue == 0x0000FF;
+}
+
 }
 
 TargetWindow::TargetWindow(XConnection& connection, const HostOptions& options)
@@ -40,7 +47,7 @@ TargetWindow::TargetWindow(XConnection& connection, const HostOptions& options)
     switch (options.target) {
     case HostOptions::Target::OwnWindow:
         _own = true;
-        _id = createOwnWindow();
+        _id = createOwnWindow(options);
         readAttributes("its own window");
         break;
     case HostOptions::Target::RootWindow:
@@ -63,22 +70,89 @@ TargetWindow::~TargetWindow()
         XDestroyWindow(_connection.display(), _id);
 }
 
-Window TargetWindow::createOwnWindow()
+Window TargetWindow::createOwnWindow(const HostOptions& options)
 {
     Display* display = _connection.display();
     int screen = DefaultScreen(display);
+    XVisualInfo visual = chooseOwnVisual(options.visual);
+    const HostOptions::Geometry& geometry = options.geometry;
+    int width = geometry.width.value_or(ownWindowWidth);
+    int height = geometry.height.value_or(ownWindowHeight);
+    int x = geometry.x.value_or(0);
+    int y = geometry.y.value_or(0);
+    if (geometry.xFromRight)
+        x = DisplayWidth(display, screen) - width - x;
+    if (geometry.yFromBottom)
+        y = DisplayHeight(display, screen) - height - y;
+
     XSetWindowAttributes settings {};
-    settings.background_pixel = BlackPixel(display, screen);
+    settings.background_pixel = 0;
+    settings.border_pixel = 0;
+    // A visual other than the root's needs a colormap of its own, even a TrueColor one.
+    settings.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
     settings.event_mask = eventsWatched | KeyPressMask;
-    Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0, ownWindowWidth, ownWindowHeight, 0,
-        CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &settings);
+    Window window = XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, visual.depth,
+        InputOutput, visual.visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &settings);
 
     XStoreName(display, window, "vorpi");
     XClassHint classHint { const_cast<char*>("vorpi"), const_cast<char*>("Vorpi") };
     XSetClassHint(display, window, &classHint);
+    if (geometry.x || geometry.width) {
+        XSizeHints hints {};
+        hints.flags = (geometry.x ? USPosition : 0) | (geometry.width ? USSize : 0);
+        hints.x = x;
+        hints.y = y;
+        hints.width = width;
+        hints.height = height;
+        XSetWMNormalHints(display, window, &hints);
+    }
     _deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &_deleteWindow, 1);
     return window;
+}
+
+XVisualInfo TargetWindow::chooseOwnVisual(const HostOptions::VisualRequest& request)
+{
+    using Kind = HostOptions::VisualRequest::Kind;
+    Display* display = _connection.display();
+    int screen = DefaultScreen(display);
+    XVisualInfo wanted {};
+    wanted.screen = screen;
+    long mask = VisualScreenMask;
+    if (request.kind == Kind::Id) {
+        wanted.visualid = request.id;
+        mask |= VisualIDMask;
+    } else if (request.kind == Kind::Class) {
+        wanted.c_class = request.visualClass;
+        mask |= VisualClassMask;
+    }
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, mask, &wanted, &count);
+    // The screen's default when it will do; otherwise 24 bits before 32, so that nothing blends with what is behind.
+    auto rank = [&](const XVisualInfo& visual) {
+        if (!drawable(visual.c_class, visual.depth, visual.red_mask, visual.green_mask, visual.blue_mask))
+            return 3;
+        return visual.visual == DefaultVisual(display, screen) ? 0 : visual.depth == 24 ? 1 : 2;
+    };
+    std::optional<XVisualInfo> chosen;
+    for (int i = 0; i < count; ++i)
+        if (!chosen || rank(found[i]) < rank(*chosen))
+            chosen = found[i];
+    XFree(found);
+    // One it cannot draw on goes on all the same, so that the check that follows says why it will not do.
+    if (request.kind == Kind::Default && (!chosen || rank(*chosen) == 3)) {
+        chosen.emplace();
+        chosen->visual = DefaultVisual(display, screen);
+        chosen->depth = DefaultDepth(display, screen);
+    }
+    if (chosen)
+        return *chosen;
+    if (request.kind == Kind::Id) {
+        char text[64];
+        std::snprintf(text, sizeof text, "visual 0x%lx", request.id);
+        throw std::runtime_error(std::string("the screen has no ") + text);
+    }
+    throw std::runtime_error(std::string("the screen has no ") + visualClassName(request.visualClass) + " visual");
 }
 
 void TargetWindow::readAttributes(const std::string& description)
@@ -97,9 +171,7 @@ void TargetWindow::readAttributes(const std::string& description)
     if (_attributes.c_class == InputOnly)
         throw std::runtime_error("cannot draw in " + description + ": it is an input-only window");
     const Visual& visual = *_attributes.visual;
-    bool drawable = visual.c_class == TrueColor && (_attributes.depth == 24 || _attributes.depth == 32)
-        && visual.red_mask == 0xFF0000 && visual.green_mask == 0x00FF00 && visual.blue_mask == 0x0000FF;
-    if (!drawable)
+    if (!drawable(visual.c_class, _attributes.depth, visual.red_mask, visual.green_mask, visual.blue_mask))
         throw std::runtime_error("cannot draw in " + description + ": its visual is " + visualClassName(visual.c_class)
             + " of depth " + std::to_string(_attributes.depth)
             + "; vorpi needs 24- or 32-bit TrueColor with 8-bit red, green and blue");

@@ -4,6 +4,7 @@
 #include "display/XConnection.hpp"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +12,8 @@
 // The window the screen saver draws in, its own or one another program made,
 // and what drawing needs to know of it: its visual and depth (a preview
 // pane's may differ from the screen's default) and its size at the start.
+// Its own window gets a 24- or 32-bit TrueColor visual even on a screen whose
+// default is another (16-bit, say), and the size and place -geometry asks for.
 class TargetWindow {
 public:
     // Throws when the window does not exist or cannot be drawn in.
@@ -33,7 +36,8 @@ public:
     bool asksToQuit(XEvent& event) const;
 
 private:
-    Window createOwnWindow();
+    Window createOwnWindow(const HostOptions& options);
+    XVisualInfo chooseOwnVisual(const HostOptions::VisualRequest& request);
     void readAttributes(const std::string& description);
 
     XConnection& _connection;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-FrameClock::FrameClock(double intervalSeconds)
-    : _intervalSeconds(intervalSeconds)
+FrameClock::FrameClock(double viewIntervalSeconds, std::chrono::microseconds leastDelay)
+    : _intervalSeconds(std::max(viewIntervalSeconds, std::chrono::duration<double>(leastDelay).count()))
 {
 }
 

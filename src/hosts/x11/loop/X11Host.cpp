@@ -1,6 +1,8 @@
 #include "loop/X11Host.hpp"
 
 #include "DefaultBackend.hpp"
+#include "ScaledSurface.hpp"
+#include "display/DesktopScale.hpp"
 
 #include <poll.h>
 
@@ -14,24 +16,30 @@ namespace {
 
 // One frame of a larger window would take over a gigabyte; the renderer has the same limit.
 constexpr int largestSide = 16384;
+// A window manager or a monitor change sends sizes in bursts; the picture is rebuilt once they stop.
+constexpr auto sizeSettlingTime = std::chrono::milliseconds(200);
 
-int drawableWidth(const TargetWindow& window)
+void requireDrawable(int width, int height)
 {
-    if (window.width() > largestSide || window.height() > largestSide)
-        throw std::runtime_error("the window is " + std::to_string(window.width()) + "x"
-            + std::to_string(window.height()) + ", larger than the " + std::to_string(largestSide) + "x"
-            + std::to_string(largestSide) + " that vorpi draws in");
-    return window.width();
+    if (width > largestSide || height > largestSide)
+        throw std::runtime_error("the window is " + std::to_string(width) + "x" + std::to_string(height)
+            + ", larger than the " + std::to_string(largestSide) + "x" + std::to_string(largestSide)
+            + " that vorpi draws in");
 }
 
-std::unique_ptr<vorpi_19screensaverView> createView(int width, int height, bool preview)
+std::unique_ptr<vorpi_19screensaverView> createView(int width, int height, double scale, bool preview)
 {
-    CGRect frame { {}, { static_cast<double>(width), static_cast<double>(height) } };
+    CGRect frame { {}, { width / scale, height / scale } };
     auto view = vorpi_19screensaverView::initWithFrame(frame, preview);
     if (!view)
         throw std::runtime_error(
             "the screen saver cannot start in a " + std::to_string(width) + "x" + std::to_string(height) + " area");
     return view;
+}
+
+const char* nameOrNull(const std::optional<std::string>& text)
+{
+    return text ? text->c_str() : nullptr;
 }
 
 timespec timeUntil(FrameClock::Clock::time_point deadline)
@@ -46,14 +54,15 @@ timespec timeUntil(FrameClock::Clock::time_point deadline)
 
 X11Host::X11Host(const HostOptions& options, StopSignals& stopSignals)
     : _stopSignals(stopSignals)
-    , _connection(nullptr)
+    , _connection(nameOrNull(options.displayName))
     , _window(_connection, options)
-    , _presenter(_connection, _window, drawableWidth(_window), _window.height())
-    , _canvas(DefaultBackend::makeCanvas(_presenter.pixels()))
-    , _view(createView(_window.width(), _window.height(), options.preview))
-    , _clock(_view->animationTimeInterval())
+    , _preview(options.preview)
+    , _scale(options.scale.value_or(DesktopScale::of(_connection.display())))
+    , _clock(createFirstPicture(), options.delay)
     , _viewable(_window.viewableAtStart())
 {
+    if (options.synchronous)
+        XSynchronize(_connection.display(), True);
     if (options.showFps) {
         _overlay.emplace(_connection, _window);
         if (!_overlay->canDraw())
@@ -69,7 +78,9 @@ void X11Host::run()
         _connection.throwIfFailed();
         if (_quitAsked || _connection.watchedWindowGone())
             return;
-        if (_view->isAnimating() && !_presenter.busy() && _clock.isDue(FrameClock::Clock::now()))
+        if (_newSize && !_presenter->busy() && FrameClock::Clock::now() >= _newSizeSettles)
+            reshape();
+        if (_view->isAnimating() && !_presenter->busy() && _clock.isDue(FrameClock::Clock::now()))
             drawFrame();
         XFlush(_connection.display());
         if (!waitForWork())
@@ -88,7 +99,7 @@ void X11Host::handlePendingEvents()
 
 void X11Host::handleEvent(XEvent& event)
 {
-    if (_presenter.handleEvent(event))
+    if (_presenter->handleEvent(event))
         return;
     if (_window.asksToQuit(event)) {
         _quitAsked = true;
@@ -105,6 +116,9 @@ void X11Host::handleEvent(XEvent& event)
         _viewable = true;
         _fullyObscured = event.xvisibility.state == VisibilityFullyObscured;
         followVisibility();
+        break;
+    case ConfigureNotify:
+        noteSize(event.xconfigure.width, event.xconfigure.height);
         break;
     case UnmapNotify:
         _viewable = false;
@@ -130,10 +144,54 @@ void X11Host::followVisibility()
     }
 }
 
+void X11Host::noteSize(int width, int height)
+{
+    if (width == _presenter->width() && height == _presenter->height()) {
+        _newSize.reset();
+        return;
+    }
+    if (_newSize != std::pair { width, height }) {
+        _newSize = { width, height };
+        _newSizeSettles = FrameClock::Clock::now() + sizeSettlingTime;
+    }
+}
+
+void X11Host::reshape()
+{
+    auto [width, height] = *_newSize;
+    _newSize.reset();
+    bool animating = _view->isAnimating();
+    createPicture(width, height);
+    if (animating)
+        _view->startAnimation();
+    // The fresh canvas is black: show it at once, so that nothing of the old picture stays where the new one has not drawn yet.
+    _canvas->image();
+    _presenter->present({ 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
+}
+
+double X11Host::createFirstPicture()
+{
+    createPicture(_window.width(), _window.height());
+    return _view->animationTimeInterval();
+}
+
+void X11Host::createPicture(int width, int height)
+{
+    // The canvas draws into the presenter's pixels and the view into the canvas: gone in that order.
+    _view.reset();
+    _canvas.reset();
+    _presenter.reset();
+    requireDrawable(width, height);
+    _presenter.emplace(_connection, _window, width, height);
+    _canvas = DefaultBackend::makeCanvas(_presenter->pixels());
+    _view = createView(width, height, _scale, _preview);
+}
+
 void X11Host::drawFrame()
 {
     {
-        DrawingSurface::Scope target(*_canvas);
+        ScaledSurface points(*_canvas, _scale);
+        DrawingSurface::Scope target(points);
         _view->animateOneFrame();
     }
     // Only what the frame touched goes to the server.
@@ -142,7 +200,7 @@ void X11Host::drawFrame()
     // The overlay's box changes size with its text: the picture under the old box goes back first.
     if (_overlay)
         changed.push_back(_overlay->area());
-    _presenter.present(changed);
+    _presenter->present(changed);
     auto now = FrameClock::Clock::now();
     if (_overlay) {
         _overlay->frameShown(now);
@@ -154,12 +212,12 @@ void X11Host::drawFrame()
 void X11Host::repaint(const XExposeEvent& exposed)
 {
     {
-        DrawingSurface::Scope target(*_canvas);
-        _view->drawRect({ { static_cast<double>(exposed.x), static_cast<double>(exposed.y) },
-            { static_cast<double>(exposed.width), static_cast<double>(exposed.height) } });
+        ScaledSurface points(*_canvas, _scale);
+        DrawingSurface::Scope target(points);
+        _view->drawRect({ { exposed.x / _scale, exposed.y / _scale }, { exposed.width / _scale, exposed.height / _scale } });
     }
     _canvas->image(); // finishes any drawing the backend holds back
-    _presenter.present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
+    _presenter->present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
         static_cast<unsigned short>(exposed.width), static_cast<unsigned short>(exposed.height) });
     if (_overlay && exposed.count == 0)
         _overlay->draw();
@@ -171,9 +229,14 @@ bool X11Host::waitForWork()
     if (QLength(_connection.display()) > 0)
         return true;
     pollfd watched[] = { { _connection.fd(), POLLIN, 0 }, { _stopSignals.fd(), POLLIN, 0 } };
-    bool timed = _view->isAnimating() && !_presenter.busy();
-    timespec timeout = timed ? timeUntil(_clock.nextDeadline()) : timespec {};
-    int ready = ppoll(watched, 2, timed ? &timeout : nullptr, nullptr);
+    // While the server reads the shared pixels, only its notice that it is done can move things on.
+    std::optional<FrameClock::Clock::time_point> deadline;
+    if (!_presenter->busy() && _view->isAnimating())
+        deadline = _clock.nextDeadline();
+    if (!_presenter->busy() && _newSize)
+        deadline = std::min(deadline.value_or(_newSizeSettles), _newSizeSettles);
+    timespec timeout = deadline ? timeUntil(*deadline) : timespec {};
+    int ready = ppoll(watched, 2, deadline ? &timeout : nullptr, nullptr);
     if (ready < 0 && errno != EINTR)
         throw std::runtime_error(std::string("cannot wait for events: ") + std::strerror(errno));
     return !(ready > 0 && watched[1].revents != 0 && _stopSignals.arrived());

@@ -12,10 +12,14 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
-// The screen saver's host on an X display. It creates the view once, with the
-// window's size at the start, and while the window can be seen draws a frame
-// into the canvas at each of the view's deadlines and puts it on the window.
+// The screen saver's host on an X display. It creates the view for the
+// window's size in points (pixels over the scale), and while the window can
+// be seen draws a frame into the canvas at each deadline of its clock and puts
+// it on the window. The view reads its size once: when the window changes
+// size, and the size has settled, the host builds a new view and a fresh
+// canvas for the new size, and the random sources go on where they were.
 // Unmapped or fully covered, it stops the animation and sleeps. It ends on a
 // stop signal, on q, Escape or close in its own window, or when the owner of
 // the window destroys it.
@@ -32,6 +36,12 @@ private:
     void handleEvent(XEvent& event);
     void followVisibility();
     void drawFrame();
+    void noteSize(int width, int height);
+    // Replaces the picture (image, canvas and view) with one of the settled size.
+    void reshape();
+    void createPicture(int width, int height);
+    // The first picture, for the window's size at the start; returns the view's frame interval.
+    double createFirstPicture();
     void repaint(const XExposeEvent& exposed);
     // Sleeps until an event, a stop signal or the next deadline; false for a stop signal.
     bool waitForWork();
@@ -39,11 +49,17 @@ private:
     StopSignals& _stopSignals;
     XConnection _connection;
     TargetWindow _window;
-    ImagePresenter _presenter;
+    bool _preview;
+    // Pixels per point.
+    double _scale;
+    std::optional<ImagePresenter> _presenter;
     // Draws into the presenter's pixels: the picture is in memory once.
     std::unique_ptr<Canvas> _canvas;
     std::unique_ptr<vorpi_19screensaverView> _view;
     FrameClock _clock;
+    // A size the window took that the picture has not yet, and when it counts as settled.
+    std::optional<std::pair<int, int>> _newSize;
+    FrameClock::Clock::time_point _newSizeSettles;
     std::optional<FpsOverlay> _overlay;
     bool _viewable;
     bool _fullyObscured = false;
