@@ -11,13 +11,15 @@
 TEST(CommandLine, ReadsEveryOptionInBothSpellingsOverTheDefaults)
 {
     RenderOptions defaults = CommandLine::parse({});
-    EXPECT_EQ(std::tie(defaults.width, defaults.height, defaults.frames), std::make_tuple(1920, 1080, 300));
+    EXPECT_EQ(std::tie(defaults.width, defaults.height, defaults.frames, defaults.scale),
+        std::make_tuple(1920, 1080, 300, 1.0));
 
     RenderOptions options = CommandLine::parse({ "--size=16384x1", "--frames", "2147483647", "--seed=4294967295",
-        "--preview", "--output", "a.PNG", "--output=b.webm", "--output", "f/%05d.png", "--trace", "-", "--quiet" });
+        "--preview", "--scale", "1.5", "--output", "a.PNG", "--output=b.webm", "--output", "f/%05d.png", "--trace", "-", "--quiet" });
     EXPECT_EQ(std::tie(options.width, options.height, options.frames, options.preview, options.quiet),
         std::make_tuple(16384, 1, 2147483647, true, true));
     EXPECT_EQ(options.seed, 4294967295u);
+    EXPECT_EQ(options.scale, 1.5);
     ASSERT_EQ(options.outputs.size(), 3u);
     EXPECT_EQ(options.outputs[0].format, RenderOptions::Format::Png);
     EXPECT_EQ(options.outputs[1].format, RenderOptions::Format::Webm);

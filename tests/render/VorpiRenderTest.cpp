@@ -139,6 +139,51 @@ TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
     EXPECT_EQ(differing, 0);
 }
 
+// --scale S draws the scene of an area S times smaller, S times as large: the
+// module's calls (the trace) are those of the smaller area, and the picture,
+// averaged over S x S pixels, is that of the smaller area.
+TEST_F(VorpiRender, ScaleDrawsTheSameSceneAtMorePixels)
+{
+    ASSERT_EQ(run("--size 64x48 --frames 30 --seed 3 --trace small.txt --output small.png").exitCode, 0);
+    ASSERT_EQ(run("--size 128x96 --scale 2 --frames 30 --seed 3 --trace big.txt --output big.png").exitCode, 0);
+    ASSERT_EQ(run("--size 96x72 --scale=1.5 --frames 30 --seed 3 --trace mid.txt").exitCode, 0);
+    EXPECT_EQ(read(directory / "big.txt"), read(directory / "small.txt"));
+    EXPECT_EQ(read(directory / "mid.txt"), read(directory / "small.txt"));
+
+    using Image = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+    Image small(cairo_image_surface_create_from_png((directory / "small.png").c_str()), cairo_surface_destroy);
+    Image big(cairo_image_surface_create_from_png((directory / "big.png").c_str()), cairo_surface_destroy);
+    ASSERT_EQ(cairo_image_surface_get_width(big.get()), 128);
+    auto channel = [](const Image& image, int x, int y, int shift) {
+        const unsigned char* row = cairo_image_surface_get_data(image.get()) + y * cairo_image_surface_get_stride(image.get());
+        return static_cast<int>((reinterpret_cast<const std::uint32_t*>(row)[x] >> shift) & 0xFF);
+    };
+    long difference = 0, brightness = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            for (int shift : { 0, 8, 16 }) {
+                int average = (channel(big, 2 * x, 2 * y, shift) + channel(big, 2 * x + 1, 2 * y, shift)
+                                  + channel(big, 2 * x, 2 * y + 1, shift) + channel(big, 2 * x + 1, 2 * y + 1, shift))
+                    / 4;
+                difference += std::abs(average - channel(small, x, y, shift));
+                brightness += channel(small, x, y, shift);
+            }
+    EXPECT_GT(brightness, 64 * 48 * 3 * 20) << "a picture with something in it";
+    EXPECT_LT(difference, brightness / 20) << "antialiasing aside, the same picture";
+}
+
+// On a terminal, one line at the end says what was written; elsewhere (as in every other test) nothing does.
+TEST_F(VorpiRender, OnATerminalSaysWhatItWrote)
+{
+    if (std::system("command -v script >/dev/null") != 0)
+        GTEST_SKIP() << "script (util-linux) is not installed";
+    Result result = shell("script -qec \"'" VORPI_RENDER "' --size 32x24 --frames 5 --seed 1 --output a.png --trace t.txt\" /dev/null");
+    EXPECT_EQ(result.exitCode, 0);
+    std::size_t line = result.out.rfind("vorpi-render: wrote ");
+    ASSERT_NE(line, std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.substr(line).starts_with("vorpi-render: wrote a.png, t.txt (5 frames in ")) << result.out;
+}
+
 TEST_F(VorpiRender, VideosHoldEveryFrameAtThirtyFramesASecond)
 {
     if (std::system("command -v ffprobe >/dev/null") != 0)
@@ -178,7 +223,9 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
         "--output a.png --output dangling.png", "--output f%02d.png --output f07.png",
         "--frames 99 --trace f99.png --output f%d.png", "--output locked/../a.png --output a.png",
         "--output " + std::string(252, 'n') + ".png", "--output " + tooLongPath + ".png",
-        "--size 16384x16384 --output big.mp4", "--size 16383x16129 --output big.gif" };
+        "--size 16384x16384 --output big.mp4", "--size 16383x16129 --output big.gif", "--scale 0.5",
+        "--scale 4.01", "--scale auto", "--scale -2", "--scale 1e0", "--scale ' 2'", "--scale 2.", "--scale .",
+        "--scale 2 --scale 2" };
     if (geteuid() != 0) { // the superuser may write anywhere
         bad.push_back("--output locked/a.png");
         bad.push_back("--output into-locked.png");

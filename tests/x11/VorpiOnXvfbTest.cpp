@@ -6,7 +6,10 @@
 // Before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include "display/DesktopScale.hpp"
+
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <unistd.h>
@@ -175,7 +178,7 @@ TEST_F(VorpiOnXvfb, DrawsInTheRightWindowAndEndsCleanly)
     enum Ending { QKey = -1, Destroyed = -2 };
     // In the middle of the screen, where the creatures start when vorpi draws on the root.
     Window bystander = makeWindow(270, 190, 100, 100, bystanderColour);
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < 8; ++run) {
         // A fresh window each time: the last one still shows what the last run drew.
         Window made = makeWindow(20, 20, 240, 180, 0x000000, run == 6 ? 32 : 24);
         std::string madeHex = hex(made), madeDecimal = std::to_string(made);
@@ -190,10 +193,17 @@ TEST_F(VorpiOnXvfb, DrawsInTheRightWindowAndEndsCleanly)
             { "XSCREENSAVER_WINDOW in hex", { "--root" }, madeHex, made, SIGHUP },
             { "XSCREENSAVER_WINDOW in decimal", { "-root" }, madeDecimal, made, SIGTERM },
             { "32-bit window", { "-window-id", madeHex }, {}, made, SIGINT },
+            // A programs: line written for the stock hacks; -display wins over DISPLAY.
+            { "the hacks' standard options", { "--root", "--delay", "20000", "-install", "-noinstall", "-mono", "-sync",
+                "-fps", "-no-fps", "-visual", "default", "-geometry", "10x10", "-scale", "1", "-display", displayName },
+                madeHex, made, SIGTERM },
         };
         auto& [name, options, screensaverWindow, named, ending] = cases[run];
         SCOPED_TRACE(name);
-        auto vorpi = startVorpi(options, { { "XSCREENSAVER_WINDOW", screensaverWindow } });
+        Environment environment { { "XSCREENSAVER_WINDOW", screensaverWindow } };
+        if (run == 7)
+            environment["DISPLAY"] = ":99999";
+        auto vorpi = startVorpi(options, environment);
         Window target = named == None ? topWindowNamed("vorpi") : named;
         ASSERT_NE(target, None);
         ASSERT_TRUE(eventually([&] { return capture(target).showsCreatures(); }));
@@ -273,7 +283,8 @@ TEST_F(VorpiOnXvfb, BadInputGetsOneLineAndStatus1)
              { "-seed", "-1" }, { "-seed", "4294967296" }, { "-seed", "12abc" }, { "-window-id", "banana" },
              { "-window-id", "0" }, { "-window-id", "0x" }, { "-window-id", "-5" }, { "-window-id", "0x20000000" },
              { "-window-id", "0x2a " }, { "-window-id", "0x0x2a" }, { "-window-id", "0x1fffff0" },
-             { "-window-id", hex(directColour) }, { "-window-id", hex(huge) } })
+             { "-window-id", hex(directColour) }, { "-window-id", hex(huge) }, { "-visual", "PseudoColor" },
+             { "-visual", "0x7fffff" }, { "-delay", "-5" }, { "-scale", "8" }, { "-display", ":99999" } })
         cases.push_back({ options, {} });
     for (const auto& [options, environment] : cases) {
         auto vorpi = startVorpi(options, environment);
@@ -285,7 +296,7 @@ TEST_F(VorpiOnXvfb, BadInputGetsOneLineAndStatus1)
 }
 
 // Hidden (unmapped, then fully covered) it sleeps; shown again it goes on with
-// the same scene; grown, it keeps its canvas and the rest of the window black.
+// the same scene; grown, it starts a scene as large as the window.
 TEST_F(VorpiOnXvfb, FollowsWhatHappensToItsWindow)
 {
     Window target = makeWindow(20, 20, 240, 180, 0x000000);
@@ -319,17 +330,89 @@ TEST_F(VorpiOnXvfb, FollowsWhatHappensToItsWindow)
         EXPECT_NE(after.pixels, before.pixels);
     }
 
-    // The server fills what the window gains with this colour; vorpi paints it black.
+    // Grown, it draws over the whole new size once the size has settled: on a fresh
+    // canvas (nothing of the server's fill colour stays) with a view as large.
     XSetWindowBackground(display, target, bystanderColour);
-    XResizeWindow(display, target, 400, 300);
+    for (int width = 260; width <= 400; width += 20)
+        XResizeWindow(display, target, width, width * 3 / 4);
     XSync(display, False);
-    std::this_thread::sleep_for(1s);
-    Picture grown = capture(target);
-    ASSERT_EQ(grown.pixels.size(), 400u * 300u);
-    std::size_t litOutside = 0;
-    for (std::size_t i = 0; i < grown.pixels.size(); ++i)
-        litOutside += (i % 400 >= 240 || i / 400 >= 180) && grown.pixels[i] != 0;
-    EXPECT_EQ(litOutside, 0u);
+    auto litBeyondTheOldSize = [&](const Picture& grown, bool right) {
+        std::size_t lit = 0;
+        for (std::size_t i = 0; i < grown.pixels.size(); ++i)
+            lit += (right ? i % 400 >= 300 : i / 400 >= 225) && grown.pixels[i] != 0 && grown.pixels[i] != bystanderColour;
+        return lit;
+    };
+    // The creatures wander over the whole area, and reach its far quarters soon enough.
+    EXPECT_TRUE(eventually([&] {
+        Picture grown = capture(target);
+        return grown.count(bystanderColour) == 0 && litBeyondTheOldSize(grown, true) > 500
+            && litBeyondTheOldSize(grown, false) > 500;
+    }, 20s));
+}
+
+// -delay sets the least time from one frame to the next, and never makes
+// frames come faster than the view's 30 a second. Three copies run side by
+// side for a few seconds; each sleeps about as often as it draws a frame.
+TEST_F(VorpiOnXvfb, DelayPacesTheFrames)
+{
+    std::vector<std::unique_ptr<ChildProcess>> copies;
+    int left = 0;
+    // Side by side: a covered window would sleep.
+    for (const char* delay : { "0", "100000", "1000" }) {
+        copies.push_back(startVorpi({ "-geometry", "200x150+" + std::to_string(left) + "+0", "-delay", delay }));
+        left += 210;
+        ASSERT_TRUE(eventually([&] { return capture(topWindowNamed("vorpi")).showsCreatures(); }));
+    }
+    std::vector<long> sleeps;
+    for (auto& copy : copies)
+        sleeps.push_back(copy->usage().second);
+    std::this_thread::sleep_for(3s);
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        sleeps[i] = copies[i]->usage().second - sleeps[i];
+    EXPECT_GT(sleeps[0], 60) << "30 frames a second for 3 s";
+    EXPECT_LT(sleeps[1], sleeps[0] * 0.55) << "10 frames a second against 30";
+    EXPECT_GT(sleeps[1], sleeps[0] * 0.15) << "10 frames a second against 30";
+    EXPECT_GT(sleeps[2], sleeps[0] * 0.75) << "a delay below the view's interval changes nothing";
+    EXPECT_LT(sleeps[2], sleeps[0] * 1.33) << "a delay below the view's interval changes nothing";
+}
+
+// On a 16-bit screen its own window takes a 24- or 32-bit TrueColor visual,
+// where -geometry puts it.
+TEST_F(VorpiOnXvfb, DrawsItsOwnWindowOnA16BitScreen)
+{
+    startServer({ "-screen", "0", "640x480x16" });
+    ASSERT_EQ(DefaultDepth(display, 0), 16);
+    auto vorpi = startVorpi({ "-geometry", "200x150-40+30" });
+    Window own = topWindowNamed("vorpi");
+    ASSERT_NE(own, None);
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(display, own, &attributes);
+    EXPECT_EQ(std::tie(attributes.x, attributes.y, attributes.width, attributes.height),
+        std::make_tuple(640 - 200 - 40, 30, 200, 150));
+    EXPECT_TRUE(attributes.depth == 24 || attributes.depth == 32) << attributes.depth;
+    EXPECT_TRUE(eventually([&] { return capture(own).showsCreatures(); }));
+    vorpi->signal(SIGTERM);
+    EXPECT_EQ(vorpi->waitForExit(2s), 0);
+    EXPECT_EQ(vorpi->standardError(), "");
+}
+
+// The desktop's scale comes from Xft.dpi in the screen's resource database, as xrdb leaves it.
+TEST_F(VorpiOnXvfb, ReadsTheDesktopScaleFromXftDpi)
+{
+    std::string resources = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+    XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False), XA_STRING,
+        8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+    XSync(display, False);
+    // Xlib reads the resources as a connection opens.
+    Display* client = XOpenDisplay(displayName.c_str());
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(DesktopScale::of(client), 2);
+    XCloseDisplay(client);
+    XDeleteProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False));
+    XSync(display, False);
+    client = XOpenDisplay(displayName.c_str());
+    EXPECT_EQ(DesktopScale::of(client), 1);
+    XCloseDisplay(client);
 }
 
 TEST_F(VorpiOnXvfb, DrawsWithoutSharedMemoryOnAServerWithoutIt)

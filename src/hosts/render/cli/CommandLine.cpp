@@ -61,7 +61,12 @@ void readSeed(const std::string& text, RenderOptions& options)
 // A number from 1 to 4 in plain decimals, such as 2 or 1.5: no sign, exponent or space.
 void readScale(const std::string& text, RenderOptions& options)
 {
-    bool plain = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos;
+    std::size_t point = text.find('.');
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    bool plain = digits(std::string_view(text).substr(0, point))
+        && (point == std::string::npos || digits(std::string_view(text).substr(point + 1)));
     double scale = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale, std::chars_format::fixed);
     if (!plain || error != std::errc() || end != text.data() + text.size() || scale < RenderOptions::smallestScale
