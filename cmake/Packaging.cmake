@@ -10,6 +10,14 @@ include(GNUInstallDirs)
 set(VORPI_HACK_DIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 set(VORPI_HACK_PATH ${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver/vorpi)
 configure_file(${PROJECT_SOURCE_DIR}/data/vorpi.desktop.in ${PROJECT_BINARY_DIR}/data/vorpi.desktop @ONLY)
+# XScreenSaver finds a hack by its name alone only in its own directory.
+if(CMAKE_INSTALL_FULL_LIBEXECDIR STREQUAL "/usr/libexec")
+    set(VORPI_XSCREENSAVER_COMMAND "vorpi --root")
+else()
+    set(VORPI_XSCREENSAVER_COMMAND "${VORPI_HACK_PATH} --root")
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/data/vorpi-xscreensaver-add.in ${PROJECT_BINARY_DIR}/data/vorpi-xscreensaver-add
+    @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # Debian ships manual pages compressed.
 find_program(GZIP gzip REQUIRED)
@@ -27,6 +35,9 @@ install(TARGETS vorpi RUNTIME DESTINATION ${VORPI_HACK_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/vorpi.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 install(FILES ${PROJECT_BINARY_DIR}/data/vorpi.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
 vorpi_compressed_man_page(vorpi.6 6)
+
+install(PROGRAMS ${PROJECT_BINARY_DIR}/data/vorpi-xscreensaver-add DESTINATION ${CMAKE_INSTALL_BINDIR})
+vorpi_compressed_man_page(vorpi-xscreensaver-add.1 1)
 
 if(TARGET vorpi-render)
     install(TARGETS vorpi-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

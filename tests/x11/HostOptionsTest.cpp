@@ -12,21 +12,37 @@
 namespace {
 
 // Every option XScreenSaver's settings dialog can produce, alone and all
-// together. (What vorpi makes of options is seen on a display: VorpiOnXvfbTest.)
+// together; a slider's at both ends of its range. (What vorpi makes of
+// options is seen on a display: VorpiOnXvfbTest.)
 TEST(HostOptions, TheSettingsDialogOnlyProducesOptionsItAccepts)
 {
     std::string xml = (std::ostringstream() << std::ifstream(VORPI_SETTINGS_FILE).rdbuf()).str();
-    std::vector<std::string> produced;
+    std::vector<std::vector<std::string>> produced;
     for (std::string attribute : { " arg=\"", " arg-set=\"", " arg-unset=\"" })
         for (auto at = xml.find(attribute); at != std::string::npos; at = xml.find(attribute, at + 1)) {
             auto value = at + attribute.size();
-            produced.push_back(xml.substr(value, xml.find('"', value) - value));
+            std::string option = xml.substr(value, xml.find('"', value) - value);
+            std::string element = xml.substr(xml.rfind('<', at), xml.find('>', at) - xml.rfind('<', at));
+            auto valueOf = [&](const std::string& name) {
+                auto start = element.find(" " + name + "=\"");
+                return start == std::string::npos ? "" : element.substr(start + name.size() + 3,
+                    element.find('"', start + name.size() + 3) - start - name.size() - 3);
+            };
+            for (std::string end : { valueOf("low"), valueOf("high") }) {
+                std::istringstream words(option);
+                produced.emplace_back();
+                for (std::string word; words >> word;)
+                    produced.back().push_back(word == "%" ? end : word);
+            }
         }
-    ASSERT_GE(produced.size(), 2u);
+    ASSERT_GE(produced.size(), 4u);
     std::vector<const char*> everything;
-    for (const std::string& option : produced) {
-        EXPECT_NO_THROW(HostOptions::parse(std::vector { option.c_str() }, nullptr)) << option;
-        everything.push_back(option.c_str());
+    for (const std::vector<std::string>& option : produced) {
+        std::vector<const char*> arguments;
+        for (const std::string& word : option)
+            arguments.push_back(word.c_str());
+        EXPECT_NO_THROW(HostOptions::parse(arguments, nullptr)) << option.front();
+        everything.insert(everything.end(), arguments.begin(), arguments.end());
     }
     EXPECT_NO_THROW(HostOptions::parse(everything, nullptr));
 }
