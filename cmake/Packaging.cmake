@@ -46,10 +46,23 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/data/vorpi-render.1)
     vorpi_compressed_man_page(vorpi-render.1 1)
 endif()
 
+# The package's documentation: the copyright notice, and the changelog compressed as Debian ships it.
+set(VORPI_MAINTAINER "Seed e981eca2 maintainers <maintainers@users.noreply.c-seed-e981eca2.example>" CACHE STRING
+    "Maintainer of the .deb, as 'Name <address>'")
+configure_file(${PROJECT_SOURCE_DIR}/data/copyright ${PROJECT_BINARY_DIR}/data/copyright @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/data/changelog ${PROJECT_BINARY_DIR}/data/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/data/changelog.gz
+    COMMAND ${GZIP} -9nc ${PROJECT_BINARY_DIR}/data/changelog > ${PROJECT_BINARY_DIR}/data/changelog.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/data/changelog
+    COMMENT "Compressing the changelog")
+add_custom_target(changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/data/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/data/copyright ${PROJECT_BINARY_DIR}/data/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorpi)
 set(CPACK_PACKAGE_VENDOR "The vorpi developers")
-set(CPACK_PACKAGE_CONTACT "The vorpi developers <vorpi@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VORPI_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drifting tentacled creatures, as a screen saver")
 set(CPACK_PACKAGE_DESCRIPTION "An invisible anchor wanders over the screen and five creatures trail
 after it on a chain of springs, waving fins that grow, fade and collapse.
@@ -60,5 +73,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock, ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
