@@ -201,7 +201,7 @@ records it as an image, a video, numbered images or a trace of its drawing.
                    May be given more than once.
   --trace PATH     write every drawing call, one per line, to PATH (- for
                    standard output); without --output, nothing is drawn
-  --quiet          no progress bar
+  --quiet          no progress bar, and no closing line saying what was written
   --help           show this help and exit
   --version        show the version and exit
 
