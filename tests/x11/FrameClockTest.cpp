@@ -29,6 +29,11 @@ TEST(FrameClock, KeepsToItsGridWithoutDriftOrBursts)
     // Exactly on a deadline, that deadline counts as met.
     clock.frameDone(gridPoint(9046));
     EXPECT_EQ(clock.nextDeadline(), gridPoint(9047));
+
+    // A least delay (-delay) longer than the view's interval lays a wider grid; a shorter one changes nothing.
+    EXPECT_EQ(FrameClock(interval, 100ms).intervalSeconds(), 0.1);
+    EXPECT_EQ(FrameClock(interval, 1ms).intervalSeconds(), interval);
+    EXPECT_EQ(FrameClock(interval, 33334us).intervalSeconds(), 0.033334);
 }
 
 }

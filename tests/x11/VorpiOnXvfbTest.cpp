@@ -355,12 +355,15 @@ TEST_F(VorpiOnXvfb, FollowsWhatHappensToItsWindow)
 // side for a few seconds; each sleeps about as often as it draws a frame.
 TEST_F(VorpiOnXvfb, DelayPacesTheFrames)
 {
+#ifdef VORPI_SANITIZED
+    GTEST_SKIP() << "instrumented, three copies cannot keep up 30 frames a second; the plain build measures this";
+#endif
     std::vector<std::unique_ptr<ChildProcess>> copies;
     int left = 0;
     // Side by side: a covered window would sleep.
     for (const char* delay : { "0", "100000", "1000" }) {
-        copies.push_back(startVorpi({ "-geometry", "200x150+" + std::to_string(left) + "+0", "-delay", delay }));
-        left += 210;
+        copies.push_back(startVorpi({ "-geometry", "160x120+" + std::to_string(left) + "+0", "-delay", delay }));
+        left += 170;
         ASSERT_TRUE(eventually([&] { return capture(topWindowNamed("vorpi")).showsCreatures(); }));
     }
     std::vector<long> sleeps;

@@ -68,6 +68,8 @@ TargetWindow::~TargetWindow()
 {
     if (_own && !_connection.watchedWindowGone())
         XDestroyWindow(_connection.display(), _id);
+    if (_colormap != None)
+        XFreeColormap(_connection.display(), _colormap);
 }
 
 Window TargetWindow::createOwnWindow(const HostOptions& options)
@@ -86,10 +88,12 @@ Window TargetWindow::createOwnWindow(const HostOptions& options)
         y = DisplayHeight(display, screen) - height - y;
 
     XSetWindowAttributes settings {};
-    settings.background_pixel = 0;
+    // Opaque black; a 32-bit visual keeps alpha in its top byte.
+    settings.background_pixel = visual.depth == 32 ? 0xFF000000 : 0;
     settings.border_pixel = 0;
     // A visual other than the root's needs a colormap of its own, even a TrueColor one.
-    settings.colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    _colormap = XCreateColormap(display, RootWindow(display, screen), visual.visual, AllocNone);
+    settings.colormap = _colormap;
     settings.event_mask = eventsWatched | KeyPressMask;
     Window window = XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, visual.depth,
         InputOutput, visual.visual, CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &settings);

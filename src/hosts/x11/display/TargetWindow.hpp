@@ -44,5 +44,6 @@ private:
     bool _own = false;
     Window _id = None;
     Atom _deleteWindow = None;
+    Colormap _colormap = None;
     XWindowAttributes _attributes {};
 };
