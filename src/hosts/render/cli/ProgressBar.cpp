@@ -8,8 +8,11 @@ namespace {
 
 constexpr int barWidth = 24;
 constexpr auto redrawInterval = std::chrono::milliseconds(100);
-// Long enough for a rate that holds, short enough to show one soon.
-constexpr auto leastMeasuringTime = std::chrono::milliseconds(500);
+// The rate is that of the last second or so: a video encoder takes frames at
+// a changing pace (ffmpeg starting up, then filling its look-ahead), and the
+// first seconds would make the time left far too long for the rest of the run.
+constexpr auto rateWindow = std::chrono::seconds(1);
+constexpr auto firstEstimateAfter = std::chrono::seconds(2);
 
 std::string minutesAndSeconds(double seconds)
 {
@@ -35,15 +38,22 @@ ProgressBar::~ProgressBar()
 
 void ProgressBar::update(int framesDone)
 {
+    if (!_shown)
+        return;
     Clock::time_point now = Clock::now();
     if (!_firstFrameDone)
         _firstFrameDone = now;
-    if (!_shown || (now - _lastDrawn < redrawInterval && framesDone < _totalFrames))
+    _recent.push_back({ now, framesDone });
+    // The oldest sample kept is the newest one at least a window old.
+    while (_recent.size() > 1 && now - _recent[1].first >= rateWindow)
+        _recent.pop_front();
+    if (now - _lastDrawn < redrawInterval && framesDone < _totalFrames)
         return;
     _lastDrawn = now;
     std::optional<double> framesPerSecond;
-    if (now - *_firstFrameDone >= leastMeasuringTime && framesDone > 1)
-        framesPerSecond = (framesDone - 1) / std::chrono::duration<double>(now - *_firstFrameDone).count();
+    auto [then, framesThen] = _recent.front();
+    if (now - *_firstFrameDone >= firstEstimateAfter && framesDone > framesThen)
+        framesPerSecond = (framesDone - framesThen) / std::chrono::duration<double>(now - then).count();
     std::fprintf(stderr, "\r%s\033[K", describe(framesDone, _totalFrames, framesPerSecond).c_str());
     std::fflush(stderr);
     _drawn = true;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A one-line progress report on standard error: frames done, frames per
@@ -34,8 +36,7 @@ private:
     bool _shown;
     bool _drawn = false;
     Clock::time_point _lastDrawn;
-    // The rate is measured from the end of the first frame: that one also
-    // pays for starting up (ffmpeg's encoder, say) and would make the first
-    // estimates of the time left far too long.
     std::optional<Clock::time_point> _firstFrameDone;
+    // Frames done by when, over about the last second: what the rate is measured over.
+    std::deque<std::pair<Clock::time_point, int>> _recent;
 };
