@@ -395,7 +395,7 @@ TEST_F(VorpiOnXvfb, DrawsItsOwnWindowOnA16BitScreen)
     EXPECT_TRUE(attributes.depth == 24 || attributes.depth == 32) << attributes.depth;
     EXPECT_TRUE(eventually([&] { return capture(own).showsCreatures(); }));
     vorpi->signal(SIGTERM);
-    EXPECT_EQ(vorpi->waitForExit(2s), 0);
+    EXPECT_EQ(vorpi->waitForExit(2s), 128 + SIGTERM);
     EXPECT_EQ(vorpi->standardError(), "");
 }
 

@@ -177,11 +177,11 @@ double X11Host::createFirstPicture()
 
 void X11Host::createPicture(int width, int height)
 {
+    requireDrawable(width, height);
     // The canvas draws into the presenter's pixels and the view into the canvas: gone in that order.
     _view.reset();
     _canvas.reset();
     _presenter.reset();
-    requireDrawable(width, height);
     _presenter.emplace(_connection, _window, width, height);
     _canvas = DefaultBackend::makeCanvas(_presenter->pixels());
     _view = createView(width, height, _scale, _preview);
