@@ -11,6 +11,14 @@ namespace {
 // Before any srandom()/srand(), glibc behaves as if seeded with 1.
 constexpr unsigned int defaultCLibrarySeed = 1;
 
+RandomSources* scopedSources = nullptr;
+
+RandomSources& processSources()
+{
+    static RandomSources sources = RandomSources::unseeded();
+    return sources;
+}
+
 }
 
 RandomSources::RandomSources(std::unique_ptr<RandomStream> random, std::unique_ptr<RandomStream> rand,
@@ -35,11 +43,21 @@ RandomSources RandomSources::seeded(std::uint32_t seed)
 
 RandomSources& RandomSources::current()
 {
-    static RandomSources sources = unseeded();
-    return sources;
+    return scopedSources ? *scopedSources : processSources();
 }
 
 void RandomSources::install(RandomSources sources)
 {
-    current() = std::move(sources);
+    processSources() = std::move(sources);
+}
+
+RandomSources::Scope::Scope(RandomSources& sources)
+    : _previous(scopedSources)
+{
+    scopedSources = &sources;
+}
+
+RandomSources::Scope::~Scope()
+{
+    scopedSources = _previous;
 }

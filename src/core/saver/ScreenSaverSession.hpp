@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/RandomSources.hpp"
+#include "primitives/CGGeometry.hpp"
+#include "saver/DrawingSurface.hpp"
+#include "saver/ScreenSaverView.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// One screen saver running in one area: the view, the random sources it draws
+// from and the frames it has run. Every call into the view happens with these
+// sources current, so several sessions in one process (one per monitor) never
+// share a random stream. A host keeps only its target, timer and presenting.
+class ScreenSaverSession {
+public:
+    using ViewFactory = std::function<std::unique_ptr<ScreenSaverView>(CGRect frame, bool isPreview)>;
+
+    // Builds the view for the area with `sources` current; throws UnusableArea when it cannot.
+    ScreenSaverSession(CGSize size, bool isPreview, RandomSources sources, const ViewFactory& createView = screenSaver());
+    ~ScreenSaverSession();
+    ScreenSaverSession(const ScreenSaverSession&) = delete;
+    ScreenSaverSession& operator=(const ScreenSaverSession&) = delete;
+
+    // Creates the screen saver's own view.
+    static ViewFactory screenSaver();
+
+    void start();
+    void stop();
+    bool isAnimating() const { return _view->isAnimating(); }
+
+    // Runs one frame into `surface`; does nothing while stopped.
+    void frame(DrawingSurface& surface);
+    // Lets the view repaint `area` of `surface` after the host lost its pixels there.
+    void redraw(DrawingSurface& surface, CGRect area);
+
+    // Seconds between frames, as the view asked.
+    double interval() const { return _view->animationTimeInterval(); }
+    std::int64_t framesRun() const { return _framesRun; }
+    const ScreenSaverView& view() const { return *_view; }
+
+private:
+    RandomSources _sources;
+    std::unique_ptr<ScreenSaverView> _view;
+    std::int64_t _framesRun = 0;
+};
