@@ -1,0 +1,71 @@
+#include "options/SaverCommand.hpp"
+#include "settings/SaverSettings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Mode = SaverCommand::Mode;
+
+// Every form Windows and its Settings dialog use, in either case, after / or -.
+TEST(SaverCommand, FollowsEveryFormWindowsUses)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        Mode mode;
+        std::uintptr_t window;
+    };
+    for (const auto& [arguments, mode, window] : {
+             Case { {}, Mode::Settings, 0 },
+             Case { { "/s" }, Mode::FullScreen, 0 },
+             Case { { "-S" }, Mode::FullScreen, 0 },
+             Case { { "/p", "1234" }, Mode::Preview, 1234 },
+             Case { { "/P:66220" }, Mode::Preview, 66220 },
+             Case { { "-p", "18446744073709551615" }, Mode::Preview, UINTPTR_MAX },
+             Case { { "/c" }, Mode::Settings, 0 },
+             Case { { "/C:4242" }, Mode::Settings, 4242 },
+         }) {
+        SaverCommand command = SaverCommand::parse(arguments);
+        EXPECT_EQ(command.mode, mode) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(command.window, window) << ::testing::PrintToString(arguments);
+    }
+}
+
+TEST(SaverCommand, RefusesWhatItCannotFollow)
+{
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>> {
+             { "/p" }, { "/p:" }, { "/p", "0" }, { "/p", "12ab" }, { "/p", "-5" },
+             { "/p", "18446744073709551616" }, { "/p", "1", "2" }, { "/s:5" }, { "/s", "/p" },
+             { "/x" }, { "s" }, { "/" }, { "/save" }, { "/c:" }, { "/c", "5" } }) {
+        EXPECT_THROW(SaverCommand::parse(arguments), SaverCommand::Error) << ::testing::PrintToString(arguments);
+    }
+}
+
+TEST(SaverSettings, RegistryAndTypedValuesAreBroughtIntoRange)
+{
+    EXPECT_EQ(SaverSettings::clampDelay(0), SaverSettings::shortestDelay);
+    EXPECT_EQ(SaverSettings::clampDelay(33333), 33333u);
+    EXPECT_EQ(SaverSettings::clampDelay(UINT64_MAX), SaverSettings::longestDelay);
+
+    struct Case {
+        const char* text;
+        std::optional<std::optional<double>> parsed;
+    };
+    for (auto [text, parsed] : { Case { "auto", std::optional<double>() }, Case { " AUTO ", std::optional<double>() },
+             Case { "2", 2.0 }, Case { "1.5", 1.5 }, Case { "0.5", 0.5 }, Case { "0.4", std::nullopt },
+             Case { "9", std::nullopt }, Case { "nan", std::nullopt }, Case { "2x", std::nullopt },
+             Case { "", std::nullopt } }) {
+        EXPECT_EQ(SaverSettings::parseScale(text), parsed) << text;
+        if (parsed) {
+            EXPECT_EQ(SaverSettings::parseScale(SaverSettings::formatScale(*parsed)), parsed) << text;
+        }
+    }
+    for (auto [dpi, scale] : { std::pair { 0u, 1.0 }, { 96u, 1.0 }, { 120u, 1.0 }, { 144u, 2.0 }, { 192u, 2.0 },
+             { 288u, 3.0 } })
+        EXPECT_EQ(SaverSettings::scaleForDpi(dpi), scale) << dpi;
+}
+
+}
