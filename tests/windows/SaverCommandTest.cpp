@@ -1,3 +1,4 @@
+#include "input/PointerWatch.hpp"
 #include "options/SaverCommand.hpp"
 #include "settings/SaverSettings.hpp"
 
@@ -68,4 +69,25 @@ TEST(SaverSettings, RegistryAndTypedValuesAreBroughtIntoRange)
         EXPECT_EQ(SaverSettings::scaleForDpi(dpi), scale) << dpi;
 }
 
+}
+
+TEST(PointerWatch, OnlyAMoveBeyondTheSlackFromTheFirstPositionEndsTheSaver)
+{
+    struct Case {
+        std::vector<std::pair<int, int>> moves;
+        bool ends;
+    };
+    for (const auto& [moves, ends] : {
+             Case { { { 900, 500 } }, false },
+             Case { { { 900, 500 }, { 902, 498 }, { 898, 502 }, { 900, 500 } }, false },
+             Case { { { 900, 500 }, { 904, 500 } }, true },
+             Case { { { 900, 500 }, { 900, 495 } }, true },
+             Case { { { 10, 10 }, { 600, 400 } }, true },
+         }) {
+        PointerWatch watch(3);
+        bool ended = false;
+        for (auto [x, y] : moves)
+            ended = watch.movedTo(x, y);
+        EXPECT_EQ(ended, ends) << ::testing::PrintToString(moves);
+    }
 }

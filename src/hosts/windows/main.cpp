@@ -1,0 +1,70 @@
+// vorpi.scr: the screen saver as Windows runs it, from its Screen Saver
+// Settings (/c, /p HWND) and when the screen saver starts (/s).
+#include "options/SaverCommand.hpp"
+#include "win32/RegistrySettings.hpp"
+#include "win32/SaverHost.hpp"
+#include "win32/SettingsDialog.hpp"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> arguments()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> result;
+    for (int i = 1; i < count; ++i) {
+        std::string argument;
+        for (const wchar_t* c = wide[i]; *c; ++c)
+            argument += *c < 128 ? static_cast<char>(*c) : '?';
+        result.push_back(argument);
+    }
+    LocalFree(wide);
+    return result;
+}
+
+// Each monitor's pixels are its own: no scaling of the whole window by the system.
+void becomeDpiAware()
+{
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    auto setContext = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (!setContext || !setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))))
+        SetProcessDPIAware();
+}
+
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    try {
+        SaverCommand command = SaverCommand::parse(arguments());
+        auto window = reinterpret_cast<HWND>(command.window);
+        switch (command.mode) {
+        case SaverCommand::Mode::Settings:
+            return SettingsDialog::run(instance, window) ? 0 : 1;
+        case SaverCommand::Mode::FullScreen:
+            becomeDpiAware();
+            return SaverHost::fullScreen(instance, RegistrySettings::load()).run();
+        case SaverCommand::Mode::Preview:
+            becomeDpiAware();
+            return SaverHost::preview(instance, window, RegistrySettings::load()).run();
+        }
+    } catch (const SaverCommand::Error& error) {
+        std::fprintf(stderr, "vorpi: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vorpi: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+// The dialog /c opens: the delay between frames and the scale, saved to the
+// registry on OK. Return presses OK, Escape cancels.
+class SettingsDialog {
+public:
+    // Returns when the dialog closes; false when it could not be shown or saved.
+    static bool run(HINSTANCE instance, HWND owner);
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+// The ids Windows looks for in a screen saver: the description string its
+// Settings list shows, and the settings dialog.
+#define IDS_DESCRIPTION 1
+#define DLG_SCRNSAVECONFIGURE 2003
+
+#define IDC_DELAY 1001
+#define IDC_SCALE 1002
