@@ -64,10 +64,11 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         return TRUE;
     }
     case WM_COMMAND:
+        // The process ends with the dialog still up: destroying a window stalls for seconds under Wine.
         if (LOWORD(wParam) == IDOK && saveFields(dialog))
-            EndDialog(dialog, IDOK);
+            PostQuitMessage(0);
         else if (LOWORD(wParam) == IDCANCEL)
-            EndDialog(dialog, IDCANCEL);
+            PostQuitMessage(0);
         return TRUE;
     }
     return FALSE;
@@ -77,5 +78,19 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 bool SettingsDialog::run(HINSTANCE instance, HWND owner)
 {
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(DLG_SCRNSAVECONFIGURE), owner, dialogProc, 0) != -1;
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(DLG_SCRNSAVECONFIGURE), owner, dialogProc, 0);
+    if (!dialog)
+        return false;
+    if (owner)
+        EnableWindow(owner, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    if (owner)
+        EnableWindow(owner, TRUE);
+    return true;
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // The dialog /c opens: the delay between frames and the scale, saved to the
-// registry on OK. Return presses OK, Escape cancels.
+// registry on OK. Return presses OK, Escape cancels. Modal to its owner, if any.
 class SettingsDialog {
 public:
     // Returns when the dialog closes; false when it could not be shown or saved.
