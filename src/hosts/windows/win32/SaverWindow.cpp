@@ -1,5 +1,7 @@
 #include "win32/SaverWindow.hpp"
 
+#include "DefaultBackend.hpp"
+
 #include <stdexcept>
 #include <string>
 
@@ -71,7 +73,7 @@ void SaverWindow::create(HINSTANCE instance, HWND parent, const RECT& area, std:
     if (!_window)
         throw std::runtime_error("cannot create the saver's window");
     _image.emplace(width, height);
-    _canvas.emplace(_image->view());
+    _canvas = DefaultBackend::makeCanvas(_image->view());
     _session = std::make_unique<ScreenSaverSession>(CGSize { static_cast<double>(width), static_cast<double>(height) },
         parent != nullptr, RandomSources::seeded(seed));
     ShowWindow(_window, SW_SHOW);

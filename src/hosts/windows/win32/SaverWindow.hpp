@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RasterCanvas.hpp"
+#include "Canvas.hpp"
 #include "input/PointerWatch.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "win32/DibImage.hpp"
@@ -46,6 +46,6 @@ private:
     HWND _window = nullptr;
     bool _wasActive = false;
     std::optional<DibImage> _image;
-    std::optional<RasterCanvas> _canvas;
+    std::unique_ptr<Canvas> _canvas;
     std::unique_ptr<ScreenSaverSession> _session;
 };
