@@ -47,25 +47,32 @@ TEST(SaverCommand, RefusesWhatItCannotFollow)
 
 TEST(SaverSettings, RegistryAndTypedValuesAreBroughtIntoRange)
 {
-    EXPECT_EQ(SaverSettings::clampDelay(0), SaverSettings::shortestDelay);
-    EXPECT_EQ(SaverSettings::clampDelay(33333), 33333u);
-    EXPECT_EQ(SaverSettings::clampDelay(UINT64_MAX), SaverSettings::longestDelay);
+    struct Delay {
+        std::uint64_t microseconds;
+        double interval;
+    };
+    for (auto [microseconds, interval] : { Delay { 0, 1.0 / 30 }, Delay { 33333, 1.0 / 30 }, Delay { 200000, 0.2 },
+             Delay { UINT64_MAX, 10.0 } }) {
+        SaverSettings settings { SaverSettings::clampDelay(microseconds), {} };
+        EXPECT_EQ(settings.intervalSeconds(1.0 / 30), interval) << microseconds;
+    }
+    EXPECT_EQ(SaverSettings().intervalSeconds(1.0 / 30), 1.0 / 30);
 
-    struct Case {
+    struct Scale {
         const char* text;
         std::optional<std::optional<double>> parsed;
     };
-    for (auto [text, parsed] : { Case { "auto", std::optional<double>() }, Case { " AUTO ", std::optional<double>() },
-             Case { "2", 2.0 }, Case { "1.5", 1.5 }, Case { "0.5", 0.5 }, Case { "0.4", std::nullopt },
-             Case { "9", std::nullopt }, Case { "nan", std::nullopt }, Case { "2x", std::nullopt },
-             Case { "", std::nullopt } }) {
+    for (auto [text, parsed] : { Scale { "auto", std::optional<double>() }, Scale { " AUTO ", std::optional<double>() },
+             Scale { "2", 2.0 }, Scale { "1.5", 1.5 }, Scale { "4", 4.0 }, Scale { "0.5", std::nullopt },
+             Scale { "4.5", std::nullopt }, Scale { "nan", std::nullopt }, Scale { "2x", std::nullopt },
+             Scale { "", std::nullopt } }) {
         EXPECT_EQ(SaverSettings::parseScale(text), parsed) << text;
         if (parsed) {
             EXPECT_EQ(SaverSettings::parseScale(SaverSettings::formatScale(*parsed)), parsed) << text;
         }
     }
-    for (auto [dpi, scale] : { std::pair { 0u, 1.0 }, { 96u, 1.0 }, { 120u, 1.0 }, { 144u, 2.0 }, { 192u, 2.0 },
-             { 288u, 3.0 } })
+    for (auto [dpi, scale] : { std::pair { 0u, 1.0 }, { 96u, 1.0 }, { 120u, 1.5 }, { 144u, 1.5 }, { 192u, 2.0 },
+             { 1000u, 4.0 } })
         EXPECT_EQ(SaverSettings::scaleForDpi(dpi), scale) << dpi;
 }
 

@@ -7,7 +7,7 @@
 
 std::uint32_t SaverSettings::clampDelay(std::uint64_t microseconds)
 {
-    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(microseconds, shortestDelay, longestDelay));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(microseconds, longestDelay));
 }
 
 std::optional<std::optional<double>> SaverSettings::parseScale(const std::string& text)
@@ -40,5 +40,10 @@ std::string SaverSettings::formatScale(std::optional<double> scale)
 
 double SaverSettings::scaleForDpi(unsigned dpi)
 {
-    return std::max(1.0, std::round(dpi / 96.0));
+    return std::clamp(std::round(dpi / 96.0 * 2) / 2, smallestScale, largestScale);
+}
+
+double SaverSettings::intervalSeconds(double viewInterval) const
+{
+    return delayMicroseconds ? std::max(*delayMicroseconds / 1e6, viewInterval) : viewInterval;
 }

@@ -42,7 +42,7 @@ bool saveFields(HWND dialog)
     }
     auto scale = SaverSettings::parseScale(fieldText(dialog, IDC_SCALE));
     if (!scale) {
-        MessageBoxW(dialog, L"The scale is \"auto\" or a number from 0.5 to 8.", L"vorpi", MB_OK | MB_ICONWARNING);
+        MessageBoxW(dialog, L"The scale is \"auto\" or a number from 1 to 4.", L"vorpi", MB_OK | MB_ICONWARNING);
         return false;
     }
     settings.scale = *scale;
