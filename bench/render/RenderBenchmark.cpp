@@ -66,8 +66,8 @@ const TraceReader& traceOf(int width, int height)
     std::FILE* file = std::tmpfile();
     {
         TraceSurface trace(file);
-        RandomSources::install(RandomSources::seeded(1));
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace);
+        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
+            RandomSources::seeded(1));
         for (int frame = 1; frame <= framesOfTenSeconds; ++frame) {
             trace.beginFrame(frame);
             host.runFrame();
@@ -84,8 +84,8 @@ const TraceReader& traceOf(int width, int height)
 void wholeFrame(benchmark::State& state, Backend backend)
 {
     std::unique_ptr<Canvas> canvas = makeCanvas(backend, widthOf(state), heightOf(state));
-    RandomSources::install(RandomSources::seeded(1));
-    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, *canvas);
+    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, *canvas,
+        RandomSources::seeded(1));
     for (auto _ : state) {
         host.runFrame();
         benchmark::DoNotOptimize(canvas->image().pixels);
@@ -110,8 +110,8 @@ void rasterOnly(benchmark::State& state, Backend backend)
 void moduleAlone(benchmark::State& state)
 {
     DiscardingSurface surface;
-    RandomSources::install(RandomSources::seeded(1));
-    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, surface);
+    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, surface,
+        RandomSources::seeded(1));
     for (auto _ : state)
         host.runFrame();
     countFrames(state);
@@ -121,8 +121,8 @@ void moduleWithTrace(benchmark::State& state)
 {
     std::FILE* sink = std::fopen("/dev/null", "w");
     TraceSurface trace(sink);
-    RandomSources::install(RandomSources::seeded(1));
-    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, trace);
+    OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, trace,
+        RandomSources::seeded(1));
     for (auto _ : state)
         host.runFrame();
     countFrames(state);

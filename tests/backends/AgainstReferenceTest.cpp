@@ -38,8 +38,8 @@ std::string traceText(Write write)
 std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
 {
     return traceText([&](TraceSurface& trace) {
-        RandomSources::install(RandomSources::seeded(seed));
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace);
+        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
+            RandomSources::seeded(seed));
         for (int frame = 1; frame <= frames; ++frame) {
             trace.beginFrame(frame);
             host.runFrame();
@@ -76,8 +76,8 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
         CairoCanvas reference(c.width, c.height);
         RasterCanvas ours(c.width, c.height);
         TeeSurface both(reference, ours);
-        RandomSources::install(RandomSources::seeded(c.seed));
-        OffscreenHost host({ static_cast<double>(c.width), static_cast<double>(c.height) }, false, both);
+        OffscreenHost host({ static_cast<double>(c.width), static_cast<double>(c.height) }, false, both,
+            RandomSources::seeded(c.seed));
         for (int frame = 0; frame < framesOfTenSeconds; ++frame)
             host.runFrame();
 

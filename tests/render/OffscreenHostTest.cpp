@@ -26,7 +26,7 @@ public:
 TEST(OffscreenHost, RunsTheViewsFramesOverTheCanvasInVirtualTime)
 {
     CairoCanvas canvas(16, 12);
-    OffscreenHost host({ 16, 12 }, true, canvas, [](CGRect frame, bool isPreview) {
+    OffscreenHost host({ 16, 12 }, true, canvas, RandomSources::seeded(1), [](CGRect frame, bool isPreview) {
         return std::make_unique<StrokingView>(frame, isPreview);
     });
     EXPECT_EQ(host.view().bounds().size.width, 16);
@@ -48,6 +48,6 @@ TEST(OffscreenHost, RunsTheViewsFramesOverTheCanvasInVirtualTime)
     EXPECT_EQ(host.framesPerSecond(), 60);
 
     // The screen saver itself runs at 30 frames a second, and refuses an area it cannot take.
-    EXPECT_EQ(OffscreenHost({ 64, 48 }, false, canvas).framesPerSecond(), 30);
-    EXPECT_THROW(OffscreenHost({ -1, 10 }, false, canvas), std::runtime_error);
+    EXPECT_EQ(OffscreenHost({ 64, 48 }, false, canvas, RandomSources::seeded(1)).framesPerSecond(), 30);
+    EXPECT_THROW(OffscreenHost({ -1, 10 }, false, canvas, RandomSources::seeded(1)), std::runtime_error);
 }

@@ -119,9 +119,8 @@ TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
     EXPECT_EQ(read(directory / "f04.png"), read(directory / "real.png"));
     EXPECT_NE(read(directory / "f03.png"), read(directory / "real.png"));
 
-    RandomSources::install(RandomSources::seeded(9));
     RasterCanvas expected(40, 30);
-    OffscreenHost host({ 40, 30 }, false, expected);
+    OffscreenHost host({ 40, 30 }, false, expected, RandomSources::seeded(9));
     for (int i = 0; i < 4; ++i)
         host.runFrame();
 

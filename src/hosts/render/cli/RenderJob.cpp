@@ -90,10 +90,8 @@ void RenderJob::run()
         : trace                    ? static_cast<DrawingSurface&>(*trace)
                                    : static_cast<DrawingSurface&>(*points);
 
-    // The seeded sources go in before the view draws anything from them.
-    RandomSources::install(RandomSources::seeded(_seed));
     CGSize area { _options.width / _options.scale, _options.height / _options.scale };
-    OffscreenHost host(area, _options.preview, surface);
+    OffscreenHost host(area, _options.preview, surface, RandomSources::seeded(_seed));
 
     std::vector<std::unique_ptr<FrameSink>> sinks;
     for (const RenderOptions::Output& output : _options.outputs)

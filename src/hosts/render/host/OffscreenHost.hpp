@@ -1,38 +1,30 @@
 #pragma once
 
+#include "platform/RandomSources.hpp"
 #include "saver/DrawingSurface.hpp"
-#include "saver/FrameDriver.hpp"
-#include "saver/ScreenSaverView.hpp"
+#include "saver/ScreenSaverSession.hpp"
 
-#include <functional>
-#include <memory>
-
-// Stands in for the screen-saver host without a screen: creates the view for
-// an area of the given size, starts its animation and runs its frames back to
-// back in virtual time, one animation interval apart, with the drawing
-// surface current during each. It never paints the surface itself.
+// Stands in for the screen-saver host without a screen: runs a session for an
+// area of the given size, started, its frames back to back in virtual time,
+// one animation interval apart, into the drawing surface. It never paints the
+// surface itself.
 class OffscreenHost {
 public:
-    using ViewFactory = std::function<std::unique_ptr<ScreenSaverView>(CGRect frame, bool isPreview)>;
+    using ViewFactory = ScreenSaverSession::ViewFactory;
 
-    // Throws std::runtime_error when the view cannot be created for the area.
-    OffscreenHost(CGSize size, bool isPreview, DrawingSurface& surface, const ViewFactory& createView = screenSaver());
-    ~OffscreenHost();
-    OffscreenHost(const OffscreenHost&) = delete;
-    OffscreenHost& operator=(const OffscreenHost&) = delete;
+    // Throws UnusableArea (a std::runtime_error) when the view cannot be created for the area.
+    OffscreenHost(CGSize size, bool isPreview, DrawingSurface& surface, RandomSources sources,
+        const ViewFactory& createView = ScreenSaverSession::screenSaver());
 
-    // Creates the screen saver's own view.
-    static ViewFactory screenSaver();
+    void runFrame() { _session.frame(_surface); }
 
-    void runFrame();
-
-    int framesRun() const { return _driver.framesRun(); }
-    double elapsedSeconds() const { return _driver.elapsedSeconds(); }
+    int framesRun() const { return static_cast<int>(_session.framesRun()); }
+    double elapsedSeconds() const { return framesRun() * _session.interval(); }
     // The rate the view asked for, rounded to whole frames: a video of the run plays at it.
     int framesPerSecond() const;
-    const ScreenSaverView& view() const { return *_view; }
+    const ScreenSaverView& view() const { return _session.view(); }
 
 private:
-    std::unique_ptr<ScreenSaverView> _view;
-    FrameDriver _driver;
+    ScreenSaverSession _session;
+    DrawingSurface& _surface;
 };
