@@ -60,7 +60,7 @@ SaverHost SaverHost::fullScreen(HINSTANCE instance, const SaverSettings& setting
     // Each monitor's creatures go their own way.
     std::random_device seeds;
     for (const RECT& monitor : monitors)
-        host._windows.push_back(SaverWindow::fullScreen(instance, monitor, seeds(), *host._pointer));
+        host._windows.push_back(SaverWindow::fullScreen(instance, monitor, settings.scale, seeds(), *host._pointer));
     ShowCursor(FALSE);
     return host;
 }
@@ -68,7 +68,7 @@ SaverHost SaverHost::fullScreen(HINSTANCE instance, const SaverSettings& setting
 SaverHost SaverHost::preview(HINSTANCE instance, HWND parent, const SaverSettings& settings)
 {
     SaverHost host(settings, parent);
-    host._windows.push_back(SaverWindow::preview(instance, parent, std::random_device()()));
+    host._windows.push_back(SaverWindow::preview(instance, parent, settings.scale, std::random_device()()));
     return host;
 }
 

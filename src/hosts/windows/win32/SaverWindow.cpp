@@ -1,6 +1,7 @@
 #include "win32/SaverWindow.hpp"
 
 #include "DefaultBackend.hpp"
+#include "settings/SaverSettings.hpp"
 
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,20 @@ constexpr const wchar_t* className = L"vorpi";
 // Lets the preview's owner, and the tests, see that the saver animates.
 constexpr const wchar_t* framesProperty = L"vorpi.frames";
 
+// The window's monitor's dots per inch, as a per-monitor DPI aware process sees them.
+unsigned dpiOf(HWND window)
+{
+    using GetDpiForWindow = UINT(WINAPI*)(HWND);
+    auto getDpi = reinterpret_cast<GetDpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpi)
+        return getDpi(window);
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<unsigned>(dpi);
+}
+
 }
 
 SaverWindow::SaverWindow(PointerWatch* pointer)
@@ -19,20 +34,21 @@ SaverWindow::SaverWindow(PointerWatch* pointer)
 }
 
 std::unique_ptr<SaverWindow> SaverWindow::fullScreen(
-    HINSTANCE instance, const RECT& monitor, std::uint32_t seed, PointerWatch& pointer)
+    HINSTANCE instance, const RECT& monitor, std::optional<double> scale, std::uint32_t seed, PointerWatch& pointer)
 {
     std::unique_ptr<SaverWindow> window(new SaverWindow(&pointer));
-    window->create(instance, nullptr, monitor, seed);
+    window->create(instance, nullptr, monitor, scale, seed);
     return window;
 }
 
-std::unique_ptr<SaverWindow> SaverWindow::preview(HINSTANCE instance, HWND parent, std::uint32_t seed)
+std::unique_ptr<SaverWindow> SaverWindow::preview(
+    HINSTANCE instance, HWND parent, std::optional<double> scale, std::uint32_t seed)
 {
     RECT client;
     if (!GetClientRect(parent, &client))
         throw std::runtime_error("no window with handle " + std::to_string(reinterpret_cast<std::uintptr_t>(parent)));
     std::unique_ptr<SaverWindow> window(new SaverWindow(nullptr));
-    window->create(instance, parent, client, seed);
+    window->create(instance, parent, client, scale, seed);
     return window;
 }
 
@@ -61,7 +77,8 @@ void SaverWindow::registerClass(HINSTANCE instance)
         throw std::runtime_error("cannot register the window class");
 }
 
-void SaverWindow::create(HINSTANCE instance, HWND parent, const RECT& area, std::uint32_t seed)
+void SaverWindow::create(
+    HINSTANCE instance, HWND parent, const RECT& area, std::optional<double> scale, std::uint32_t seed)
 {
     registerClass(instance);
     int width = area.right - area.left;
@@ -74,8 +91,10 @@ void SaverWindow::create(HINSTANCE instance, HWND parent, const RECT& area, std:
         throw std::runtime_error("cannot create the saver's window");
     _image.emplace(width, height);
     _canvas = DefaultBackend::makeCanvas(_image->view());
-    _session = std::make_unique<ScreenSaverSession>(CGSize { static_cast<double>(width), static_cast<double>(height) },
-        parent != nullptr, RandomSources::seeded(seed));
+    double pixelsPerPoint = scale ? *scale : SaverSettings::scaleForDpi(dpiOf(_window));
+    _surface.emplace(*_canvas, pixelsPerPoint);
+    CGSize points { width / pixelsPerPoint, height / pixelsPerPoint };
+    _session = std::make_unique<ScreenSaverSession>(points, parent != nullptr, RandomSources::seeded(seed));
     ShowWindow(_window, SW_SHOW);
     if (!parent)
         SetForegroundWindow(_window);
@@ -88,7 +107,7 @@ bool SaverWindow::isShowing() const
 
 void SaverWindow::drawFrame()
 {
-    _session->frame(*_canvas);
+    _session->frame(*_surface);
     HDC dc = GetDC(_window);
     for (PixelRect area : _canvas->takeTouchedAreas())
         _image->present(dc, area);
@@ -102,9 +121,10 @@ void SaverWindow::paint()
     HDC dc = BeginPaint(_window, &paint);
     if (_session) {
         const RECT& dirty = paint.rcPaint;
-        _session->redraw(*_canvas,
-            { { static_cast<double>(dirty.left), static_cast<double>(dirty.top) },
-                { static_cast<double>(dirty.right - dirty.left), static_cast<double>(dirty.bottom - dirty.top) } });
+        double scale = _surface->scale();
+        _session->redraw(*_surface,
+            { { dirty.left / scale, dirty.top / scale },
+                { (dirty.right - dirty.left) / scale, (dirty.bottom - dirty.top) / scale } });
         _canvas->image();
         _image->present(dc, { dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top });
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Canvas.hpp"
+#include "ScaledSurface.hpp"
 #include "input/PointerWatch.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "win32/DibImage.hpp"
@@ -18,9 +19,11 @@
 class SaverWindow {
 public:
     // Throw std::runtime_error with a one-line reason when the window or its view cannot be made.
-    static std::unique_ptr<SaverWindow> fullScreen(
-        HINSTANCE instance, const RECT& monitor, std::uint32_t seed, PointerWatch& pointer);
-    static std::unique_ptr<SaverWindow> preview(HINSTANCE instance, HWND parent, std::uint32_t seed);
+    // `scale`: pixels per point, or none for the monitor's own (from its DPI).
+    static std::unique_ptr<SaverWindow> fullScreen(HINSTANCE instance, const RECT& monitor,
+        std::optional<double> scale, std::uint32_t seed, PointerWatch& pointer);
+    static std::unique_ptr<SaverWindow> preview(
+        HINSTANCE instance, HWND parent, std::optional<double> scale, std::uint32_t seed);
     ~SaverWindow();
     SaverWindow(const SaverWindow&) = delete;
     SaverWindow& operator=(const SaverWindow&) = delete;
@@ -35,7 +38,7 @@ public:
 
 private:
     explicit SaverWindow(PointerWatch* pointer);
-    void create(HINSTANCE instance, HWND parent, const RECT& area, std::uint32_t seed);
+    void create(HINSTANCE instance, HWND parent, const RECT& area, std::optional<double> scale, std::uint32_t seed);
     static void registerClass(HINSTANCE instance);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,5 +50,7 @@ private:
     bool _wasActive = false;
     std::optional<DibImage> _image;
     std::unique_ptr<Canvas> _canvas;
+    // The view measures its area in points, the canvas in pixels.
+    std::optional<ScaledSurface> _surface;
     std::unique_ptr<ScreenSaverSession> _session;
 };
