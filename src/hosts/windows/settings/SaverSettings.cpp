@@ -42,8 +42,3 @@ double SaverSettings::scaleForDpi(unsigned dpi)
 {
     return std::clamp(std::round(dpi / 96.0 * 2) / 2, smallestScale, largestScale);
 }
-
-double SaverSettings::intervalSeconds(double viewInterval) const
-{
-    return delayMicroseconds ? std::max(*delayMicroseconds / 1e6, viewInterval) : viewInterval;
-}

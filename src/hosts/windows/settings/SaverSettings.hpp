@@ -13,7 +13,7 @@ struct SaverSettings {
     static constexpr double smallestScale = 1;
     static constexpr double largestScale = 4;
 
-    // At least this many microseconds from one frame to the next; none: the view's own interval.
+    // At least this many microseconds from one frame to the next (the frame clock's least delay).
     std::optional<std::uint32_t> delayMicroseconds;
     // Pixels per point; none: from the monitor's DPI.
     std::optional<double> scale;
@@ -26,6 +26,4 @@ struct SaverSettings {
     static double scaleForDpi(unsigned dpi);
 
     double scaleFor(unsigned dpi) const { return scale ? *scale : scaleForDpi(dpi); }
-    // Never shorter than the view asks for, whatever the delay says.
-    double intervalSeconds(double viewInterval) const;
 };

@@ -75,7 +75,8 @@ SaverHost SaverHost::preview(HINSTANCE instance, HWND parent, const SaverSetting
 int SaverHost::run()
 {
     FineTimerPeriod timerPeriod;
-    FrameClock clock(_settings.intervalSeconds(_windows.front()->session().interval()));
+    FrameClock clock(_windows.front()->session().interval(),
+        std::chrono::microseconds(_settings.delayMicroseconds.value_or(0)));
     bool animating = false;
     while (true) {
         MSG message;
