@@ -1,0 +1,203 @@
+"""Headless Chromium driven over its DevTools pipe, and a static server for
+the site, both started on demand and ended by the test that started them."""
+
+import base64
+import fcntl
+import functools
+import http.server
+import json
+import os
+import select
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import zlib
+
+
+class Site:
+    """Serves a folder on a free 127.0.0.1 port; paths in `missing` answer 404."""
+
+    def __init__(self, folder, missing=()):
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                              '.wasm': 'application/wasm', '.js': 'text/javascript'}
+
+            def do_GET(self):
+                if self.path.split('?')[0].lstrip('/') in missing:
+                    self.send_error(404)
+                else:
+                    super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self._server = http.server.ThreadingHTTPServer(
+            ('127.0.0.1', 0), functools.partial(Handler, directory=folder))
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+        self._thread.start()
+        self.url = 'http://127.0.0.1:%d/' % self._server.server_address[1]
+
+    def close(self):
+        self._server.shutdown()
+        self._server.server_close()
+        self._thread.join(10)
+
+
+class BrowserError(Exception):
+    pass
+
+
+class Browser:
+    """One headless Chromium with one page, commands sent over --remote-debugging-pipe."""
+
+    def __init__(self, width, height, scale=1, flags=()):
+        self._profile = tempfile.mkdtemp(prefix='vorpi-chromium-')
+        to_browser_read, self._to_browser = os.pipe()
+        self._from_browser, from_browser_write = os.pipe()
+
+        def give_pipes():
+            # Chromium reads commands on fd 3 and writes answers on fd 4; moved
+            # out of the way first, in case the pipes already sit there.
+            read, write = (fcntl.fcntl(fd, fcntl.F_DUPFD, 10) for fd in (to_browser_read, from_browser_write))
+            os.dup2(read, 3)
+            os.dup2(write, 4)
+
+        self._process = subprocess.Popen(
+            ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--remote-debugging-pipe',
+             '--user-data-dir=' + self._profile, '--force-color-profile=srgb', '--no-first-run',
+             '--hide-scrollbars', '--mute-audio', '--window-size=%d,%d' % (width, height), *flags, 'about:blank'],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            close_fds=False, preexec_fn=give_pipes)
+        os.close(to_browser_read)
+        os.close(from_browser_write)
+        self._buffer = b''
+        self._next_id = 0
+        self._session = None
+        try:
+            target = self.send('Target.createTarget', url='about:blank')['targetId']
+            self._session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
+            self.resize(width, height, scale)
+        except BaseException:
+            self.close()
+            raise
+
+    def close(self):
+        if self._process.poll() is None:
+            self._process.kill()
+        self._process.wait(10)
+        os.close(self._to_browser)
+        os.close(self._from_browser)
+        shutil.rmtree(self._profile, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def send(self, method, timeout=30, **params):
+        self._next_id += 1
+        message = {'id': self._next_id, 'method': method, 'params': params}
+        if self._session and not method.startswith('Target.'):
+            message['sessionId'] = self._session
+        os.write(self._to_browser, json.dumps(message).encode() + b'\0')
+        deadline = time.monotonic() + timeout
+        while True:
+            answer = self._receive(deadline)
+            if answer.get('id') == self._next_id:
+                if 'error' in answer:
+                    raise BrowserError('%s: %s' % (method, answer['error']))
+                return answer['result']
+
+    def _receive(self, deadline):
+        while b'\0' not in self._buffer:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self._from_browser], [], [], left)[0]:
+                raise BrowserError('Chromium did not answer in time')
+            chunk = os.read(self._from_browser, 1 << 20)
+            if not chunk:
+                raise BrowserError('Chromium closed its pipe')
+            self._buffer += chunk
+        message, self._buffer = self._buffer.split(b'\0', 1)
+        return json.loads(message)
+
+    def resize(self, width, height, scale=1):
+        self.send('Emulation.setDeviceMetricsOverride', width=width, height=height,
+                  deviceScaleFactor=scale, mobile=False)
+
+    def evaluate(self, expression, timeout=30):
+        """The value of a JavaScript expression (awaited when it is a promise)."""
+        result = self.send('Runtime.evaluate', timeout=timeout, expression=expression,
+                           awaitPromise=True, returnByValue=True)
+        if 'exceptionDetails' in result:
+            raise BrowserError('%s: %s' % (expression, result['exceptionDetails']))
+        return result['result'].get('value')
+
+    def wait_for(self, expression, timeout=20):
+        deadline = time.monotonic() + timeout
+        while True:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise BrowserError('waited %g s for %s' % (timeout, expression))
+            time.sleep(0.05)
+
+    def open(self, url, ready='!!window.vorpiPage || !document.getElementById("message").hidden'):
+        """Loads a page and waits until its script has started or given up."""
+        self.send('Page.enable')
+        self.send('Page.navigate', url=url)
+        # Evaluating before the new document is loaded can go unanswered.
+        deadline = time.monotonic() + 30
+        while self._receive(deadline).get('method') != 'Page.loadEventFired':
+            pass
+        self.send('Page.disable')
+        self.wait_for(ready)
+
+    def screenshot(self):
+        """The page as (width, height, rows of RGB bytes)."""
+        data = self.send('Page.captureScreenshot', format='png')['data']
+        return decode_png(base64.b64decode(data))
+
+
+def decode_png(data):
+    """Width, height and RGB rows of an 8-bit RGB or RGBA PNG, such as Chromium writes."""
+    assert data[:8] == b'\x89PNG\r\n\x1a\n'
+    position, idat = 8, b''
+    while position < len(data):
+        length = int.from_bytes(data[position:position + 4], 'big')
+        kind = data[position + 4:position + 8]
+        body = data[position + 8:position + 8 + length]
+        if kind == b'IHDR':
+            width, height = int.from_bytes(body[0:4], 'big'), int.from_bytes(body[4:8], 'big')
+            depth, colour = body[8], body[9]
+            assert depth == 8 and colour in (2, 6), 'unexpected PNG format'
+        elif kind == b'IDAT':
+            idat += body
+        position += 12 + length
+    channels = 3 if colour == 2 else 4
+    raw = zlib.decompress(idat)
+    stride = width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+        for i in range(stride):
+            left = line[i - channels] if i >= channels else 0
+            up = previous[i]
+            corner = previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
+        rows.append(bytes(line) if channels == 3 else bytes(b for j, b in enumerate(line) if j % 4 != 3))
+        previous = line
+    return width, height, rows
