@@ -218,24 +218,29 @@ class PageTest(unittest.TestCase):
         return trace
 
     def test_failures_are_told_in_plain_words(self):
+        page_file = 'file://' + os.path.abspath(os.path.join(SITE, 'index.html'))
         cases = (
             ('?seed=abc', (), '', 'The seed must be a whole number'),
             ('?seed=4294967296', (), '', 'The seed must be a whole number'),
             ('?seed=1', ('vorpi.wasm',), '', 'could not load its WebAssembly code'),
             ('?seed=1', ('vorpi.js',), '', 'could not load its code'),
             ('?seed=1', (), 'delete window.WebAssembly', 'cannot run WebAssembly'),
+            (page_file, (), '', 'served over HTTP'),
         )
         for query, missing, prelude, message in cases:
             with self.subTest(query=query, missing=missing, prelude=prelude):
                 site = Site(SITE, missing)
+                script = None
                 try:
-                    with Browser(480, 270) as browser:
-                        if prelude:
-                            browser.send('Page.addScriptToEvaluateOnNewDocument', source=prelude)
-                        browser.open(site.url + query, ready='!document.getElementById("message").hidden')
-                        self.assertIn(message, browser.evaluate('document.getElementById("message").textContent'))
-                        self.assertFalse(browser.evaluate('!!window.vorpiPage'))
+                    if prelude:
+                        script = self.browser.send('Page.addScriptToEvaluateOnNewDocument', source=prelude)
+                    url = query if query.startswith('file:') else site.url + query
+                    self.browser.open(url, ready='!document.getElementById("message").hidden')
+                    self.assertIn(message, self.browser.evaluate('document.getElementById("message").textContent'))
+                    self.assertFalse(self.browser.evaluate('!!window.vorpiPage'))
                 finally:
+                    if script:
+                        self.browser.send('Page.removeScriptToEvaluateOnNewDocument', identifier=script['identifier'])
                     site.close()
 
     def test_site_is_three_small_files(self):

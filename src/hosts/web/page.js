@@ -65,7 +65,14 @@
     const size = windowSize();
     const ratio = window.devicePixelRatio > 0 ? window.devicePixelRatio : 1;
     const fitting = Math.min(ratio, Math.sqrt(maxPixels / (size.width * size.height)));
-    const created = wasm._vorpi_create(size.width, size.height, fitting, seed);
+    let created = 0;
+    try {
+      created = wasm._vorpi_create(size.width, size.height, fitting, seed);
+    } catch (error) {
+      // Out of memory: the wasm code stops for good.
+      fail('vorpi ran out of memory for a window of ' + size.width + 'x' + size.height + ' pixels.');
+      return false;
+    }
     if (!created) {
       fail('vorpi cannot draw in a window of ' + size.width + 'x' + size.height + ' pixels.');
       return false;
@@ -230,6 +237,8 @@
   } else {
     seed = choice.seed;
     showSeed(choice.chosen);
-    createVorpiModule().then(start, (error) => fail('vorpi could not load its WebAssembly code: ' + error));
+    const hint = location.protocol === 'file:' ? ' Browsers load it only for a page served over HTTP, for example by ' +
+      '"python3 -m http.server" in the folder of this page.' : '';
+    createVorpiModule().then(start, (error) => fail('vorpi could not load its WebAssembly code (' + error + ').' + hint));
   }
 })();
