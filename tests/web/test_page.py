@@ -217,6 +217,32 @@ class PageTest(unittest.TestCase):
         self.browser.evaluate('vorpiPage.module._vorpi_destroy(traceHost)')
         return trace
 
+    def test_views_are_made_only_for_sizes_the_canvas_can_hold(self):
+        self.open('?test&seed=1')
+        cases = (  # CSS width, height, scale: the device pixels, or None where refused
+            (1, 1, 1, (1, 1)),
+            (100, 50, 1.5, (150, 75)),
+            (8192, 8192, 1, (8192, 8192)),
+            (0, 10, 1, None),
+            (10, -5, 1, None),
+            (10, 10, 0, None),
+            (10, 10, -2, None),
+            (10, 10, 'NaN', None),
+            (10, 10, 'Infinity', None),
+            (16385, 1, 1, None),
+            (8193, 8192, 1, None),
+            (10, 10, 0.01, None),
+        )
+        for width, height, scale, device in cases:
+            with self.subTest(size=(width, height, scale)):
+                made = self.browser.evaluate('''(() => {
+                  const wasm = vorpiPage.module, view = wasm._vorpi_create(%s, %s, %s, 1);
+                  const made = view ? [wasm._vorpi_width(view), wasm._vorpi_height(view)] : null;
+                  wasm._vorpi_destroy(view);
+                  return made;
+                })()''' % (width, height, scale))
+                self.assertEqual(made, list(device) if device else None)
+
     def test_failures_are_told_in_plain_words(self):
         page_file = 'file://' + os.path.abspath(os.path.join(SITE, 'index.html'))
         cases = (
