@@ -1,7 +1,6 @@
 """Headless Chromium driven over its DevTools pipe, and a static server for
 the site, both started on demand and ended by the test that started them."""
 
-import base64
 import fcntl
 import functools
 import http.server
@@ -13,7 +12,6 @@ import subprocess
 import tempfile
 import threading
 import time
-import zlib
 
 
 class Site:
@@ -155,49 +153,3 @@ class Browser:
             pass
         self.send('Page.disable')
         self.wait_for(ready)
-
-    def screenshot(self):
-        """The page as (width, height, rows of RGB bytes)."""
-        data = self.send('Page.captureScreenshot', format='png')['data']
-        return decode_png(base64.b64decode(data))
-
-
-def decode_png(data):
-    """Width, height and RGB rows of an 8-bit RGB or RGBA PNG, such as Chromium writes."""
-    assert data[:8] == b'\x89PNG\r\n\x1a\n'
-    position, idat = 8, b''
-    while position < len(data):
-        length = int.from_bytes(data[position:position + 4], 'big')
-        kind = data[position + 4:position + 8]
-        body = data[position + 8:position + 8 + length]
-        if kind == b'IHDR':
-            width, height = int.from_bytes(body[0:4], 'big'), int.from_bytes(body[4:8], 'big')
-            depth, colour = body[8], body[9]
-            assert depth == 8 and colour in (2, 6), 'unexpected PNG format'
-        elif kind == b'IDAT':
-            idat += body
-        position += 12 + length
-    channels = 3 if colour == 2 else 4
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        start = y * (stride + 1)
-        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
-        for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
-            up = previous[i]
-            corner = previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 255
-            elif kind == 2:
-                line[i] = (line[i] + up) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 255
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
-        rows.append(bytes(line) if channels == 3 else bytes(b for j, b in enumerate(line) if j % 4 != 3))
-        previous = line
-    return width, height, rows

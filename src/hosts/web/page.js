@@ -105,6 +105,7 @@
 
   function runFrame() {
     wasm._vorpi_frame(host);
+    ++framesShown;
     const count = wasm._vorpi_touched_count(host);
     if (count === 0)
       return;
@@ -112,7 +113,6 @@
     const source = pixels();
     for (let i = 0; i < areas.length; i += 4)
       context.putImageData(source, 0, 0, areas[i], areas[i + 1], areas[i + 2], areas[i + 3]);
-    ++framesShown;
   }
 
   // Frames on a grid of deadlines laid from the first animation frame after a
