@@ -36,6 +36,7 @@ public:
     const std::vector<double>& recordedCalls() const { return _recorded; }
 
     int framesRun() const { return _driver.framesRun(); }
+    double frameIntervalSeconds() const { return _view->animationTimeInterval(); }
     int width() const { return _width; }
     int height() const { return _height; }
     // width x height pixels, four bytes each: red, green, blue, alpha (ImageData's order).

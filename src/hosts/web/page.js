@@ -4,8 +4,6 @@
 (function () {
   'use strict';
 
-  const framesPerSecond = 30;
-  const interval = 1000 / framesPerSecond;
   // A frame may run this much before its deadline, so that animation frames
   // a display shows a hair early still make it; the grid keeps the average.
   const earlyMs = 4;
@@ -30,6 +28,7 @@
   let cssSize = null;
   let scale = 1;
   let frameRequest = 0;
+  let interval = 0; // the view's frame interval, in milliseconds
   let origin = -1;
   let index = 0;
   let framesShown = 0;
@@ -82,6 +81,7 @@
     host = created;
     cssSize = size;
     scale = ratio;
+    interval = 1000 * wasm._vorpi_frame_interval(host);
     canvas.width = wasm._vorpi_width(host);
     canvas.height = wasm._vorpi_height(host);
     canvas.style.width = size.width + 'px';

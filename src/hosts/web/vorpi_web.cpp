@@ -35,6 +35,12 @@ EMSCRIPTEN_KEEPALIVE void vorpi_frame(WebHost* host)
         host->runFrame();
 }
 
+// The seconds the view asks for between frames.
+EMSCRIPTEN_KEEPALIVE double vorpi_frame_interval(const WebHost* host)
+{
+    return host ? host->frameIntervalSeconds() : 0;
+}
+
 EMSCRIPTEN_KEEPALIVE int vorpi_frames_run(const WebHost* host)
 {
     return host ? host->framesRun() : 0;
