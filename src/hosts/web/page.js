@@ -33,7 +33,11 @@
   let index = 0;
   let framesShown = 0;
 
+  let failed = false;
   function fail(text) {
+    failed = true;
+    cancelAnimationFrame(frameRequest);
+    frameRequest = 0;
     const message = document.getElementById('message');
     message.textContent = text;
     message.hidden = false;
@@ -133,7 +137,7 @@
   }
 
   function requestFrame() {
-    if (!paced && !frameRequest && !document.hidden)
+    if (!paced && !failed && !frameRequest && !document.hidden)
       frameRequest = requestAnimationFrame(tick);
   }
 
