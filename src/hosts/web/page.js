@@ -212,7 +212,8 @@
       if ((event.key === 'f' || event.key === 'F') && !event.ctrlKey && !event.metaKey && !event.altKey)
         toggleFullScreen();
     });
-    addEventListener('mousemove', showCursor);
+    addEventListener('pointermove', showCursor);
+    addEventListener('pointerdown', showCursor);
     showCursor();
     if (params.has('fps'))
       showFrameRate();
