@@ -1,7 +1,6 @@
 #include "WebHost.hpp"
 
 #include "platform/RandomSources.hpp"
-#include "saver/vorpi19_screensaverView.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -15,33 +14,29 @@ std::unique_ptr<WebHost> WebHost::create(int cssWidth, int cssHeight, double sca
     if (width < 1 || height < 1 || width > maxSide || height > maxSide || width * height > maxPixels)
         return nullptr;
 
-    RandomSources::install(RandomSources::seeded(seed));
-    CGRect frame { {}, { static_cast<double>(cssWidth), static_cast<double>(cssHeight) } };
-    std::unique_ptr<ScreenSaverView> view = vorpi_19screensaverView::initWithFrame(frame, false);
-    if (!view)
-        return nullptr;
-    return std::unique_ptr<WebHost>(
-        new WebHost(static_cast<int>(width), static_cast<int>(height), scale, std::move(view)));
+    // Sizes that pass these checks are ones the view takes: its session never throws here.
+    CGSize area { static_cast<double>(cssWidth), static_cast<double>(cssHeight) };
+    return std::unique_ptr<WebHost>(new WebHost(area, static_cast<int>(width), static_cast<int>(height), scale, seed));
 }
 
-WebHost::WebHost(int width, int height, double scale, std::unique_ptr<ScreenSaverView> view)
+WebHost::WebHost(CGSize area, int width, int height, double scale, std::uint32_t seed)
     : _width(width)
     , _height(height)
     , _canvas(width, height)
     , _scaled(_canvas, scale)
-    , _view(std::move(view))
-    , _driver(*_view, _scaled)
+    , _session(area, false, RandomSources::seeded(seed))
     , _rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
 {
-    _view->startAnimation();
+    _session.start();
     copyToRgba({ 0, 0, width, height });
 }
 
 void WebHost::runFrame()
 {
     _touched.clear();
-    if (_driver.runFrames(1) == 0)
+    if (!_session.isAnimating())
         return;
+    _session.frame(_scaled);
     _touched = _canvas.takeTouchedAreas();
     for (const PixelRect& area : _touched)
         copyToRgba(area);
@@ -50,7 +45,7 @@ void WebHost::runFrame()
 int WebHost::recordFrame()
 {
     _recording.clear();
-    FrameDriver(*_view, _recording).runFrames(1);
+    _session.frame(_recording);
     _recorded.clear();
     for (const RecordingSurface::Call& call : _recording.calls()) {
         _recorded.push_back(call.kind == RecordingSurface::Call::Kind::Stroke ? 1 : 0);

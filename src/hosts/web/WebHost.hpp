@@ -3,9 +3,8 @@
 #include "PixelRect.hpp"
 #include "RasterCanvas.hpp"
 #include "ScaledSurface.hpp"
-#include "saver/FrameDriver.hpp"
 #include "saver/RecordingSurface.hpp"
-#include "saver/ScreenSaverView.hpp"
+#include "saver/ScreenSaverSession.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -21,11 +20,11 @@ public:
     static constexpr int maxSide = 16384;
     static constexpr std::int64_t maxPixels = 8192 * 8192;
 
-    // Null when the size or scale is out of range or the view cannot start.
+    // Null when the size or scale is out of range.
     static std::unique_ptr<WebHost> create(int cssWidth, int cssHeight, double scale, std::uint32_t seed);
 
-    void startAnimation() { _view->startAnimation(); }
-    void stopAnimation() { _view->stopAnimation(); }
+    void startAnimation() { _session.start(); }
+    void stopAnimation() { _session.stop(); }
 
     // Runs one frame (none while the animation is stopped) and copies what it touched.
     void runFrame();
@@ -35,8 +34,8 @@ public:
     // The recorded calls, six doubles each: 0 for a colour or 1 for a stroke, then its five values.
     const std::vector<double>& recordedCalls() const { return _recorded; }
 
-    int framesRun() const { return _driver.framesRun(); }
-    double frameIntervalSeconds() const { return _view->animationTimeInterval(); }
+    std::int64_t framesRun() const { return _session.framesRun(); }
+    double frameIntervalSeconds() const { return _session.interval(); }
     int width() const { return _width; }
     int height() const { return _height; }
     // width x height pixels, four bytes each: red, green, blue, alpha (ImageData's order).
@@ -45,7 +44,7 @@ public:
     const std::vector<PixelRect>& touchedAreas() const { return _touched; }
 
 private:
-    WebHost(int width, int height, double scale, std::unique_ptr<ScreenSaverView> view);
+    WebHost(CGSize area, int width, int height, double scale, std::uint32_t seed);
 
     void copyToRgba(const PixelRect& area);
 
@@ -54,8 +53,7 @@ private:
     RasterCanvas _canvas;
     ScaledSurface _scaled;
     RecordingSurface _recording;
-    std::unique_ptr<ScreenSaverView> _view;
-    FrameDriver _driver;
+    ScreenSaverSession _session;
     std::vector<std::uint8_t> _rgba;
     std::vector<PixelRect> _touched;
     std::vector<double> _recorded;

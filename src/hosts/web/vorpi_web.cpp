@@ -8,7 +8,7 @@
 
 extern "C" {
 
-// Null when the size or scale is out of range or the screen saver cannot start.
+// Null when the size or scale is out of range.
 EMSCRIPTEN_KEEPALIVE WebHost* vorpi_create(int cssWidth, int cssHeight, double scale, std::uint32_t seed)
 {
     return WebHost::create(cssWidth, cssHeight, scale, seed).release();
@@ -43,7 +43,7 @@ EMSCRIPTEN_KEEPALIVE double vorpi_frame_interval(const WebHost* host)
 
 EMSCRIPTEN_KEEPALIVE int vorpi_frames_run(const WebHost* host)
 {
-    return host ? host->framesRun() : 0;
+    return host ? static_cast<int>(host->framesRun()) : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int vorpi_width(const WebHost* host)
