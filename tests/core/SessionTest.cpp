@@ -3,10 +3,12 @@
 #include "saver/RecordingSurface.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "saver/UnusableArea.hpp"
+#include "saver/vorpi19_screensaverView.hpp"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,6 +27,27 @@ Calls solo(std::uint32_t seed, CGSize size)
     session.start();
     for (int i = 0; i < frames; ++i)
         session.frame(surface);
+    return surface.calls();
+}
+
+// One set of sources drawn through by a view for `first`, its frames, then a view for `second`
+// (if the view takes that area) and its frames: what a reshape must reproduce.
+Calls reshapedByHand(std::uint32_t seed, CGSize first, CGSize second, bool isPreview)
+{
+    RandomSources sources = RandomSources::seeded(seed);
+    RandomSources::Scope draws(sources);
+    RecordingSurface surface;
+    DrawingSurface::Scope target(surface);
+    std::unique_ptr<ScreenSaverView> view = vorpi_19screensaverView::initWithFrame({ {}, first }, isPreview);
+    view->startAnimation();
+    for (int i = 0; i < frames; ++i)
+        view->animateOneFrame();
+    if (auto next = vorpi_19screensaverView::initWithFrame({ {}, second }, isPreview)) {
+        view = std::move(next);
+        view->startAnimation();
+    }
+    for (int i = 0; i < frames; ++i)
+        view->animateOneFrame();
     return surface.calls();
 }
 
@@ -74,6 +97,39 @@ TEST(Session, StoppedFramesAndRedrawsNeitherDrawNorAdvance)
     EXPECT_EQ(session.framesRun(), frames);
     EXPECT_EQ(surface.calls(), reference);
     EXPECT_EQ(session.interval(), 1.0 / 30);
+}
+
+TEST(Session, AReshapeDrawsOnFromTheSameSourcesAndKeepsItsState)
+{
+    struct Case {
+        CGSize second;
+        bool stoppedAtReshape;
+        bool usable;
+    };
+    for (auto [second, stoppedAtReshape, usable] : { Case { { 800, 600 }, false, true },
+             Case { { 800, 600 }, true, true }, Case { { -1, 600 }, false, false } }) {
+        ScreenSaverSession session(fullHd, true, RandomSources::seeded(9));
+        RecordingSurface surface;
+        session.start();
+        for (int i = 0; i < frames; ++i)
+            session.frame(surface);
+        if (stoppedAtReshape)
+            session.stop();
+        try {
+            session.reshape(second);
+            EXPECT_TRUE(usable) << second.width;
+        } catch (const UnusableArea&) {
+            EXPECT_FALSE(usable) << second.width;
+        }
+        EXPECT_EQ(session.isAnimating(), !stoppedAtReshape) << second.width;
+        session.start();
+        for (int i = 0; i < frames; ++i)
+            session.frame(surface);
+        EXPECT_EQ(surface.calls(), reshapedByHand(9, fullHd, second, true)) << second.width << stoppedAtReshape;
+        EXPECT_EQ(session.view().bounds().size.width, usable ? second.width : fullHd.width);
+        EXPECT_TRUE(session.view().isPreview());
+        EXPECT_EQ(session.framesRun(), 2 * frames);
+    }
 }
 
 TEST(Session, AnAreaTheViewCannotTakeIsOneErrorNamingItsSize)

@@ -7,12 +7,11 @@
 
 ScreenSaverSession::ScreenSaverSession(
     CGSize size, bool isPreview, RandomSources sources, const ViewFactory& createView)
-    : _sources(std::move(sources))
+    : _createView(createView)
+    , _isPreview(isPreview)
+    , _sources(std::move(sources))
 {
-    RandomSources::Scope draws(_sources);
-    _view = createView(CGRect { {}, size }, isPreview);
-    if (!_view)
-        throw UnusableArea(size.width, size.height);
+    _view = buildView(size);
 }
 
 ScreenSaverSession::~ScreenSaverSession()
@@ -26,6 +25,26 @@ ScreenSaverSession::ViewFactory ScreenSaverSession::screenSaver()
     return [](CGRect frame, bool isPreview) -> std::unique_ptr<ScreenSaverView> {
         return vorpi_19screensaverView::initWithFrame(frame, isPreview);
     };
+}
+
+std::unique_ptr<ScreenSaverView> ScreenSaverSession::buildView(CGSize size)
+{
+    RandomSources::Scope draws(_sources);
+    auto view = _createView(CGRect { {}, size }, _isPreview);
+    if (!view)
+        throw UnusableArea(size.width, size.height);
+    return view;
+}
+
+void ScreenSaverSession::reshape(CGSize size)
+{
+    auto view = buildView(size);
+    bool animating = isAnimating();
+    if (animating)
+        stop();
+    _view = std::move(view);
+    if (animating)
+        start();
 }
 
 void ScreenSaverSession::start()

@@ -26,6 +26,11 @@ public:
     // Creates the screen saver's own view.
     static ViewFactory screenSaver();
 
+    // Replaces the view with one built for `size`, drawing on from the same sources; it
+    // keeps animating if it was, and the frame count goes on. Throws UnusableArea, keeping
+    // the old view, when the new area cannot take one.
+    void reshape(CGSize size);
+
     void start();
     void stop();
     bool isAnimating() const { return _view->isAnimating(); }
@@ -41,6 +46,10 @@ public:
     const ScreenSaverView& view() const { return *_view; }
 
 private:
+    std::unique_ptr<ScreenSaverView> buildView(CGSize size);
+
+    ViewFactory _createView;
+    bool _isPreview;
     RandomSources _sources;
     std::unique_ptr<ScreenSaverView> _view;
     std::int64_t _framesRun = 0;

@@ -40,8 +40,7 @@ int main(int argc, char** argv)
         }
         StopSignals stopSignals;
         // A fresh seed by default, so that each monitor's copy goes its own way.
-        RandomSources::install(RandomSources::seeded(options.seed.value_or(std::random_device()())));
-        X11Host host(options, stopSignals);
+        X11Host host(options, RandomSources::seeded(options.seed.value_or(std::random_device()())), stopSignals);
         host.run();
         if (stopSignals.arrived())
             stopSignals.endBySignal();

@@ -27,16 +27,6 @@ void requireDrawable(int width, int height)
             + " that vorpi draws in");
 }
 
-std::unique_ptr<vorpi_19screensaverView> createView(int width, int height, double scale, bool preview)
-{
-    CGRect frame { {}, { width / scale, height / scale } };
-    auto view = vorpi_19screensaverView::initWithFrame(frame, preview);
-    if (!view)
-        throw std::runtime_error(
-            "the screen saver cannot start in a " + std::to_string(width) + "x" + std::to_string(height) + " area");
-    return view;
-}
-
 const char* nameOrNull(const std::optional<std::string>& text)
 {
     return text ? text->c_str() : nullptr;
@@ -52,13 +42,12 @@ timespec timeUntil(FrameClock::Clock::time_point deadline)
 
 }
 
-X11Host::X11Host(const HostOptions& options, StopSignals& stopSignals)
+X11Host::X11Host(const HostOptions& options, RandomSources sources, StopSignals& stopSignals)
     : _stopSignals(stopSignals)
     , _connection(nameOrNull(options.displayName))
     , _window(_connection, options)
-    , _preview(options.preview)
     , _scale(options.scale.value_or(DesktopScale::of(_connection.display())))
-    , _clock(createFirstPicture(), options.delay)
+    , _clock(createFirstPicture(options.preview, std::move(sources)), options.delay)
     , _viewable(_window.viewableAtStart())
 {
     if (options.synchronous)
@@ -80,7 +69,7 @@ void X11Host::run()
             return;
         if (_newSize && !_presenter->busy() && FrameClock::Clock::now() >= _newSizeSettles)
             reshape();
-        if (_view->isAnimating() && !_presenter->busy() && _clock.isDue(FrameClock::Clock::now()))
+        if (_session->isAnimating() && !_presenter->busy() && _clock.isDue(FrameClock::Clock::now()))
             drawFrame();
         XFlush(_connection.display());
         if (!waitForWork())
@@ -133,14 +122,14 @@ void X11Host::handleEvent(XEvent& event)
 void X11Host::followVisibility()
 {
     bool visible = _viewable && !_fullyObscured;
-    if (visible && !_view->isAnimating()) {
+    if (visible && !_session->isAnimating()) {
         auto now = FrameClock::Clock::now();
-        _view->startAnimation();
+        _session->start();
         _clock.start(now);
         if (_overlay)
             _overlay->restart(now);
-    } else if (!visible && _view->isAnimating()) {
-        _view->stopAnimation();
+    } else if (!visible && _session->isAnimating()) {
+        _session->stop();
     }
 }
 
@@ -160,39 +149,43 @@ void X11Host::reshape()
 {
     auto [width, height] = *_newSize;
     _newSize.reset();
-    bool animating = _view->isAnimating();
-    createPicture(width, height);
-    if (animating)
-        _view->startAnimation();
+    requireDrawable(width, height);
+    _session->reshape(inPoints(width, height));
+    createImage(width, height);
     // The fresh canvas is black: show it at once, so that nothing of the old picture stays where the new one has not drawn yet.
     _canvas->image();
     _presenter->present({ 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
 }
 
-double X11Host::createFirstPicture()
+double X11Host::createFirstPicture(bool preview, RandomSources sources)
 {
-    createPicture(_window.width(), _window.height());
-    return _view->animationTimeInterval();
+    int width = _window.width();
+    int height = _window.height();
+    requireDrawable(width, height);
+    createImage(width, height);
+    _session.emplace(inPoints(width, height), preview, std::move(sources));
+    return _session->interval();
 }
 
-void X11Host::createPicture(int width, int height)
+void X11Host::createImage(int width, int height)
 {
-    requireDrawable(width, height);
-    // The canvas draws into the presenter's pixels and the view into the canvas: gone in that order.
-    _view.reset();
+    // The canvas draws into the presenter's pixels: it goes first, and the old image before the new one takes its memory.
     _canvas.reset();
     _presenter.reset();
     _presenter.emplace(_connection, _window, width, height);
     _canvas = DefaultBackend::makeCanvas(_presenter->pixels());
-    _view = createView(width, height, _scale, _preview);
+}
+
+CGSize X11Host::inPoints(int width, int height) const
+{
+    return { width / _scale, height / _scale };
 }
 
 void X11Host::drawFrame()
 {
     {
         ScaledSurface points(*_canvas, _scale);
-        DrawingSurface::Scope target(points);
-        _view->animateOneFrame();
+        _session->frame(points);
     }
     // Only what the frame touched goes to the server.
     _canvas->image();
@@ -213,8 +206,7 @@ void X11Host::repaint(const XExposeEvent& exposed)
 {
     {
         ScaledSurface points(*_canvas, _scale);
-        DrawingSurface::Scope target(points);
-        _view->drawRect({ { exposed.x / _scale, exposed.y / _scale }, { exposed.width / _scale, exposed.height / _scale } });
+        _session->redraw(points, { { exposed.x / _scale, exposed.y / _scale }, { exposed.width / _scale, exposed.height / _scale } });
     }
     _canvas->image(); // finishes any drawing the backend holds back
     _presenter->present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
@@ -231,7 +223,7 @@ bool X11Host::waitForWork()
     pollfd watched[] = { { _connection.fd(), POLLIN, 0 }, { _stopSignals.fd(), POLLIN, 0 } };
     // While the server reads the shared pixels, only its notice that it is done can move things on.
     std::optional<FrameClock::Clock::time_point> deadline;
-    if (!_presenter->busy() && _view->isAnimating())
+    if (!_presenter->busy() && _session->isAnimating())
         deadline = _clock.nextDeadline();
     if (!_presenter->busy() && _newSize)
         deadline = std::min(deadline.value_or(_newSizeSettles), _newSizeSettles);
