@@ -418,15 +418,4 @@ TEST_F(VorpiOnXvfb, ReadsTheDesktopScaleFromXftDpi)
     XCloseDisplay(client);
 }
 
-TEST_F(VorpiOnXvfb, DrawsWithoutSharedMemoryOnAServerWithoutIt)
-{
-    startServer({ "-extension", "MIT-SHM" });
-    Window target = makeWindow(20, 20, 240, 180, 0x000000);
-    auto vorpi = startVorpi({ "-window-id", hex(target) });
-    EXPECT_TRUE(eventually([&] { return capture(target).showsCreatures(); }));
-    vorpi->signal(SIGTERM);
-    EXPECT_EQ(vorpi->waitForExit(2s), 128 + SIGTERM);
-    EXPECT_EQ(vorpi->standardError(), "");
-}
-
 }
