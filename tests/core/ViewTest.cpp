@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
 namespace {
 
 using Call = RecordingSurface::Call;
@@ -26,23 +24,6 @@ std::vector<Call> record(std::uint32_t seed, CGRect frame, bool isPreview, int f
     return surface.calls();
 }
 
-}
-
-TEST(View, AFrameTheHostCannotTakeGivesNoView)
-{
-    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    for (CGSize size : { CGSize { -1, 100 }, CGSize { 100, nan }, CGSize { std::numeric_limits<double>::infinity(), 1 } })
-        EXPECT_EQ(vorpi_19screensaverView::initWithFrame({ { 0, 0 }, size }, false), nullptr);
-}
-
-TEST(View, AsksForThirtyFramesASecondAndOffersNoSettings)
-{
-    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, true);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->animationTimeInterval(), 1.0 / 30);
-    EXPECT_TRUE(view->isPreview());
-    EXPECT_FALSE(view->hasConfigureSheet());
-    EXPECT_EQ(view->configureSheet(), nullptr);
 }
 
 TEST(View, SameSeedSameDrawingWhateverThePreviewFlagOrOrigin)
