@@ -6,20 +6,6 @@
 #include <cmath>
 #include <limits>
 
-TEST(PVector, MagnitudeAndNormalize)
-{
-    PVector v(3, 4);
-    EXPECT_EQ(v.getMag(), 5.0f);
-    v.normalize();
-    EXPECT_EQ(v.getX(), 0.6f);
-    EXPECT_EQ(v.getY(), 0.8f);
-
-    PVector zero(0, 0);
-    zero.normalize();
-    EXPECT_EQ(zero.getX(), 0.0f) << "a zero vector has no direction and must not become NaN";
-    EXPECT_EQ(zero.getY(), 0.0f);
-}
-
 TEST(PVector, LimitScalesOnlyWhatIsStrictlyLonger)
 {
     PVector longer(12, 16);
