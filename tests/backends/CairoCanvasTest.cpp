@@ -21,26 +21,6 @@ std::vector<int> touchedRows(CairoCanvas& canvas, int x)
 
 }
 
-TEST(CairoCanvas, HalfTransparentSegmentOfWidthTwoOverBlack)
-{
-    CairoCanvas canvas(32, 32);
-    canvas.setColor(1, 1, 1, 0.5);
-    canvas.strokeSegment(4, 16, 28, 16, 2);
-    canvas.flush();
-
-    // Pixels are unit squares: the stroke covers rows 15 and 16, columns 4..27, each whole,
-    // and leaves every channel at half of 255, opaque.
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            std::uint32_t pixel = canvas.pixel(x, y);
-            if ((y == 15 || y == 16) && x >= 4 && x < 28)
-                EXPECT_TRUE(pixel == 0xFF7F7F7F || pixel == 0xFF808080) << std::hex << pixel << " at " << x << "," << y;
-            else
-                EXPECT_EQ(pixel, opaqueBlack) << x << "," << y;
-        }
-    }
-}
-
 TEST(CairoCanvas, EachStrokeTakesItsOwnWidthInTheCurrentColour)
 {
     CairoCanvas canvas(32, 32);
