@@ -36,24 +36,6 @@ TEST(View, SameSeedSameDrawingWhateverThePreviewFlagOrOrigin)
     EXPECT_NE(record(5, { { 0, 0 }, { 320, 180 } }, false, 30), reference);
 }
 
-TEST(View, OnlyAnimateOneFrameAdvancesTheScene)
-{
-    SeededSources sources(4);
-    auto view = vorpi_19screensaverView::initWithFrame(fullScreen, false);
-    RecordingSurface surface;
-    FrameDriver driver(*view, surface);
-    float anchorX = view->scene().anchor().getLocationX();
-
-    EXPECT_EQ(driver.runFrames(5), 0) << "no frames before the animation starts";
-    view->drawRect(fullScreen);
-    EXPECT_EQ(view->scene().anchor().getLocationX(), anchorX);
-    EXPECT_TRUE(surface.calls().empty());
-
-    view->startAnimation();
-    EXPECT_EQ(driver.runFrames(1), 1);
-    EXPECT_NE(view->scene().anchor().getLocationX(), anchorX);
-}
-
 TEST(View, StopAndStartContinueTheSameSceneAndResizingDoesNotReachIt)
 {
     std::vector<Call> uninterrupted = record(8, fullScreen, false, 20);
