@@ -85,32 +85,29 @@ void ClippedQuad::clip(int clipWidth, int clipHeight)
 
 int ClippedQuad::left() const
 {
-    double least = _corners[0].x;
-    for (int i = 1; i < _count; ++i)
-        least = std::min(least, _corners[i].x);
-    return static_cast<int>(std::floor(least));
+    return static_cast<int>(std::floor(extreme(&Point::x, [](double a, double b) { return std::min(a, b); })));
 }
 
 int ClippedQuad::top() const
 {
-    double least = _corners[0].y;
-    for (int i = 1; i < _count; ++i)
-        least = std::min(least, _corners[i].y);
-    return static_cast<int>(std::floor(least));
+    return static_cast<int>(std::floor(extreme(&Point::y, [](double a, double b) { return std::min(a, b); })));
 }
 
 int ClippedQuad::right() const
 {
-    double most = _corners[0].x;
-    for (int i = 1; i < _count; ++i)
-        most = std::max(most, _corners[i].x);
-    return static_cast<int>(std::ceil(most));
+    return static_cast<int>(std::ceil(extreme(&Point::x, [](double a, double b) { return std::max(a, b); })));
 }
 
 int ClippedQuad::bottom() const
 {
-    double most = _corners[0].y;
+    return static_cast<int>(std::ceil(extreme(&Point::y, [](double a, double b) { return std::max(a, b); })));
+}
+
+template <typename Pick>
+double ClippedQuad::extreme(double Point::*coordinate, Pick pick) const
+{
+    double found = _corners[0].*coordinate;
     for (int i = 1; i < _count; ++i)
-        most = std::max(most, _corners[i].y);
-    return static_cast<int>(std::ceil(most));
+        found = pick(found, _corners[i].*coordinate);
+    return found;
 }

@@ -29,6 +29,9 @@ public:
 
 private:
     void clip(int clipWidth, int clipHeight);
+    // The least or greatest of one coordinate over the corners, as `pick` chooses.
+    template <typename Pick>
+    double extreme(double Point::*coordinate, Pick pick) const;
 
     std::array<Point, 8> _corners {};
     int _count = 0;
