@@ -8,8 +8,8 @@ set -u
 build=$1 render=$2
 here=$(cd "$(dirname "$0")" && pwd)
 scr=$build/src/hosts/windows/vorpi.scr
-probe=$build/tests/windows/programs/saver-probe.exe
-tracer=$build/tests/windows/programs/vorpi-trace.exe
+probe=$build/tests/hosts/windows/programs/saver-probe.exe
+tracer=$build/tests/hosts/windows/programs/vorpi-trace.exe
 if [ ! -f "$scr" ] || [ ! -f "$probe" ] || [ ! -f "$tracer" ]; then
     echo "skipped: no Windows build in $build (scripts/build-windows makes one)"
     exit 77
