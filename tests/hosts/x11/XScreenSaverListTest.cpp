@@ -190,7 +190,8 @@ TEST_F(XScreenSaverList, RefusesWhatItCannotDoAndChangesNothing)
     auto runAs = [&](const char* name) {
         return [&, name] {
             fs::copy_file("/bin/sleep", home / name);
-            settings = std::make_unique<ChildProcess>(std::vector<std::string> { (home / name).string(), "60" });
+            settings = std::make_unique<ChildProcess>(std::vector<std::string> { (home / name).string(), "60" },
+                Environment { { "HOME", home.string() } });
             for (std::string comm; !comm.starts_with("xscreensaver-");)
                 std::getline(std::ifstream("/proc/" + std::to_string(settings->pid()) + "/comm"), comm);
             fs::remove(home / name);
