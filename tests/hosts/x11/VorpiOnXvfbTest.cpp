@@ -279,7 +279,7 @@ TEST_F(VorpiOnXvfb, EndsLeavingNoSharedMemoryBehind)
     enum Moment { WhileDrawing, AtTheFirstSegment, AtAResize };
     for (auto [signal, moment] : { std::pair { SIGSTOP, AtTheFirstSegment }, { SIGKILL, AtTheFirstSegment },
              { SIGSTOP, AtAResize }, { SIGKILL, WhileDrawing } }) {
-        SCOPED_TRACE(std::to_string(signal) + " at moment " + std::to_string(moment));
+        SCOPED_TRACE(std::string("SIG") + sigabbrev_np(signal) + " at moment " + std::to_string(moment));
         startServer({});
         Window target = moment == AtAResize ? makeWindow(0, 0, 200, 150, 0x000000) : DefaultRootWindow(display);
         // The test's own connection must not meet a server that has gone.
