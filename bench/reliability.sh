@@ -149,3 +149,80 @@ for run in $(seq "$runs"); do
     row "vorpi-render, SIGTERM at random ($run)" "$status" "$start" "$work/out"
     echo "    and $frames frame images, each put in place whole"
 done
+
+# ---------------------------------------------------------------------------
+# vorpi's shared memory and vorpi-xscreensaver-add's file promises: a block of
+# its own. The shmget stand-in the X11 tests build stops or kills the X server
+# right after vorpi has made its segment, before the server has attached it;
+# each row counts the segments vorpi made that are still there. Then runs of
+# vorpi-xscreensaver-add at once, and on a full disk (as root).
+x11AndListRows() (
+    shim=$build/tests/hosts/x11/libstop_server_at_shmget.so
+    add=$build/data/vorpi-xscreensaver-add
+    fixture=$(dirname "$0")/../tests/hosts/x11/fixtures/xscreensaver-6.06
+    trap 'mountpoint -q "$work/small" && umount "$work/small"' EXIT
+    trap 'exit 1' INT TERM
+    segmentsOf() { awk -v pid="$1" 'NR > 1 && $5 == pid' /proc/sysvipc/shm | wc -l; }
+    if [ -f "$shim" ]; then
+        for signal in STOP KILL; do
+            : >"$work/display"
+            Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
+            xvfb=$!
+            for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+            start=$(now)
+            STOP_SERVER_AT_SHMGET="$xvfb $(kill -l $signal) 1" LD_PRELOAD=$shim DISPLAY=:$(cat "$work/display") \
+                "$vorpi" -root 2>/dev/null &
+            saver=$!
+            if [ $signal = STOP ]; then
+                for _ in $(seq 200); do grep -q ') T ' "/proc/$xvfb/stat" && break; sleep 0.01; done
+                start=$(now)
+                kill -TERM "$saver"
+            fi
+            reap "$saver"
+            kill -CONT "$xvfb" 2>/dev/null
+            for _ in $(seq 100); do [ "$(segmentsOf "$saver")" = 0 ] && break; sleep 0.02; done
+            printf '%-40s %7s %9d  %s\n' "vorpi, server $signal at its shmget, 4K" "$status" $(((ended - start) / 1000000)) \
+                "segments left: $(segmentsOf "$saver")"
+            { kill -KILL "$xvfb"; wait "$xvfb"; } 2>/dev/null
+        done 2>/dev/null
+    else
+        echo "(shared memory: skipped, it needs the shmget stand-in the tests build: $shim)"
+    fi
+
+    home=$work/home
+    worst=0 whole=0 once=0
+    start=$(now)
+    for _ in $(seq 10); do
+        rm -rf "$home" && mkdir "$home" && cp "$fixture" "$home/.xscreensaver"
+        runs=()
+        for _ in $(seq 12); do HOME=$home "$add" >/dev/null 2>&1 & runs+=($!); done
+        for run in "${runs[@]}"; do
+            wait "$run" || worst=$(($? > worst ? $? : worst))
+        done
+        cmp -s "$fixture" "$home/.xscreensaver.before-vorpi" && whole=$((whole + 1))
+        [ "$(grep -c 'vorpi --root' "$home/.xscreensaver")" = 1 ] && once=$((once + 1))
+    done
+    printf '%-40s %7s %9d  %s\n' "xscreensaver-add, 12 at once, 10 times" "$worst" $((($(now) - start) / 1000000)) \
+        "backup whole: $whole/10, Vorpi once: $once/10"
+
+    if [ "$(id -u)" = 0 ] && mkdir "$work/small" && mount -t tmpfs -o size=64k tmpfs "$work/small" 2>/dev/null; then
+        home=$work/small
+        cp "$fixture" "$home/.xscreensaver"
+        cat /dev/zero >"$home/fill" 2>/dev/null
+        steps=0 lost=0 lines=0
+        start=$(now)
+        until HOME=$home "$add" >/dev/null 2>"$work/message"; do
+            steps=$((steps + 1))
+            cmp -s "$fixture" "$home/.xscreensaver" || lost=$((lost + 1))
+            [ "$(wc -l <"$work/message")" = 1 ] && lines=$((lines + 1))
+            truncate -s -4096 "$home/fill" || break
+        done
+        cmp -s "$fixture" "$home/.xscreensaver.before-vorpi" || lost=$((lost + 1))
+        # Status 1 at each size too small, then 0.
+        printf '%-40s %7s %9d  %s\n' "xscreensaver-add, full disk" "1..0" $((($(now) - start) / 1000000)) \
+            "$steps failures, $lines in one line; lost: $lost; left: $(cd "$home" && ls -A | tr '\n' ' ')"
+    else
+        echo "(xscreensaver-add on a full disk: skipped, it needs root to mount a small tmpfs)"
+    fi
+)
+x11AndListRows

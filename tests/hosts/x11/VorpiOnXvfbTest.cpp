@@ -257,16 +257,63 @@ TEST_F(VorpiOnXvfb, StopSignalsEndItWhileTheServerIsStopped)
     }
 }
 
-// The server going away is the program's own one line and status 1, not Xlib's.
-TEST_F(VorpiOnXvfb, ALostServerGetsOneLineAndStatus1)
+// The shared-memory segments a process made that are still there.
+int segmentsMadeBy(pid_t process)
 {
-    auto vorpi = startVorpi({ "-root" });
-    ASSERT_TRUE(eventually([&] { return capture(DefaultRootWindow(display)).showsCreatures(); }));
-    XCloseDisplay(display);
-    display = nullptr;
-    server->signal(SIGKILL);
-    EXPECT_EQ(vorpi->waitForExit(5s), 1);
-    EXPECT_EQ(vorpi->standardError(), "vorpi: lost the connection to the X server\n");
+    std::ifstream table("/proc/sysvipc/shm");
+    table.ignore(1 << 10, '\n');
+    int count = 0;
+    for (long key, id, mode, size, creator; table >> key >> id >> mode >> size >> creator; table.ignore(1 << 10, '\n'))
+        count += creator == process;
+    return count;
+}
+
+// However it ends, no shared-memory segment outlives it: the server stopped
+// (then SIGTERM) or gone right after the segment for the first picture, or
+// for the picture after a resize, is made, before the server has attached
+// it; or gone while it draws. A lost server is the program's own one line and
+// status 1, not Xlib's.
+TEST_F(VorpiOnXvfb, EndsLeavingNoSharedMemoryBehind)
+{
+    // Each moment is also the number of the shmget after which the stand-in acts (0: none).
+    enum Moment { WhileDrawing, AtTheFirstSegment, AtAResize };
+    for (auto [signal, moment] : { std::pair { SIGSTOP, AtTheFirstSegment }, { SIGKILL, AtTheFirstSegment },
+             { SIGSTOP, AtAResize }, { SIGKILL, WhileDrawing } }) {
+        SCOPED_TRACE(std::string("SIG") + sigabbrev_np(signal) + " at moment " + std::to_string(moment));
+        startServer({});
+        Window target = moment == AtAResize ? makeWindow(0, 0, 200, 150, 0x000000) : DefaultRootWindow(display);
+        // The test's own connection must not meet a server that has gone.
+        if (signal == SIGKILL && moment == AtTheFirstSegment) {
+            XCloseDisplay(display);
+            display = nullptr;
+        }
+        auto vorpi = startVorpi({ "-window-id", hex(target) }, { { "LD_PRELOAD", VORPI_STOP_SERVER_AT_SHMGET },
+            { "STOP_SERVER_AT_SHMGET", std::to_string(server->pid()) + " " + std::to_string(signal) + " " + std::to_string(moment) },
+            { "ASAN_OPTIONS", "verify_asan_link_order=0" } });
+        if (moment != AtTheFirstSegment) {
+            ASSERT_TRUE(eventually([&] { return capture(target).showsCreatures(); }));
+        }
+        if (moment == AtAResize) {
+            XResizeWindow(display, target, 240, 180);
+            XFlush(display);
+        } else if (moment == WhileDrawing) {
+            XCloseDisplay(display);
+            display = nullptr;
+            server->signal(SIGKILL);
+        }
+        if (signal == SIGSTOP) {
+            ASSERT_TRUE(eventually([&] {
+                std::ifstream stat("/proc/" + std::to_string(server->pid()) + "/stat");
+                return std::string(std::istreambuf_iterator<char>(stat), {}).find(") T ") != std::string::npos;
+            }));
+            vorpi->signal(SIGTERM);
+        }
+        EXPECT_EQ(vorpi->waitForExit(exitLimit + 5s), signal == SIGKILL ? 1 : 128 + SIGTERM);
+        EXPECT_EQ(vorpi->standardError(), signal == SIGKILL ? "vorpi: lost the connection to the X server\n" : "");
+        // Once the server has let go of the segments it attached.
+        server->signal(SIGCONT);
+        EXPECT_TRUE(eventually([&] { return segmentsMadeBy(vorpi->pid()) == 0; }));
+    }
 }
 
 TEST_F(VorpiOnXvfb, BadInputGetsOneLineAndStatus1)

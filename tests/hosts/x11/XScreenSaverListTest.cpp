@@ -2,19 +2,25 @@
 // writes them, and reads the result back as an X resource database, as the
 // daemon and the settings dialog do.
 
+#include "ChildProcess.hpp"
+#include "SmallTmpfs.hpp"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <functional>
+#include <memory>
+#include <set>
 #include <sstream>
-#include <string>
-#include <vector>
+#include <thread>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -62,15 +68,27 @@ protected:
     XScreenSaverList() { fs::remove_all(home), fs::create_directories(home); }
     ~XScreenSaverList() override { fs::remove_all(home); }
 
-    // Exit status and standard error.
-    std::pair<int, std::string> add(const std::string& arguments = "")
+    std::unique_ptr<ChildProcess> start(std::vector<std::string> arguments = {})
     {
-        std::string command = "HOME='" + home.string() + "' '" VORPI_XSCREENSAVER_ADD "' " + arguments + " >/dev/null 2>'"
-            + (home / "err").string() + "'";
-        int status = std::system(command.c_str());
-        std::string error = read(home / "err");
-        fs::remove(home / "err");
-        return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, error };
+        arguments.insert(arguments.begin(), VORPI_XSCREENSAVER_ADD);
+        return std::make_unique<ChildProcess>(arguments, Environment { { "HOME", home.string() } });
+    }
+    // Exit status and standard error.
+    std::pair<int, std::string> add(const std::vector<std::string>& arguments = {})
+    {
+        auto run = start(arguments);
+        return { run->waitForExit(20s).value_or(-1), run->standardError() };
+    }
+    std::set<std::string> leftInHome() const
+    {
+        std::set<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(home))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    static bool isOneLine(const std::string& error)
+    {
+        return error.starts_with("vorpi-xscreensaver-add: ") && error.find('\n') == error.size() - 1;
     }
 
     fs::path home = fs::temp_directory_path() / ("vorpi-list-" + std::to_string(getpid()));
@@ -78,33 +96,37 @@ protected:
     fs::path backup = home / ".xscreensaver.before-vorpi";
 };
 
-// On the file the settings dialog wrote: Vorpi first, every other line as it
-// was, a backup of the old file; a second run changes nothing.
-TEST_F(XScreenSaverList, AddsVorpiToARealFileOnceKeepingEverythingElse)
+// On the file the settings dialog wrote, in random mode and in "Only One
+// Screen Saver" mode, whose choice is a position in the list: Vorpi last, so
+// every other line is as it was; a backup of the old file; a second run changes nothing.
+TEST_F(XScreenSaverList, AddsVorpiToARealFileOnceKeepingTheChoice)
 {
-    fs::copy_file(VORPI_XSCREENSAVER_FIXTURE, file);
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    std::string before = read(file);
-    std::vector<std::string> entriesBefore = programs(file);
-    ASSERT_GT(entriesBefore.size(), 40u);
+    for (std::string mode : { "random\nselected:\t-1", "one\nselected:\t3" }) {
+        SCOPED_TRACE(mode);
+        std::string before = read(VORPI_XSCREENSAVER_FIXTURE);
+        before.replace(before.find("random\nselected:\t-1"), 19, mode);
+        fs::remove(backup);
+        std::ofstream(file) << before;
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        std::vector<std::string> entries = programs(file);
+        ASSERT_GT(entries.size(), 40u);
 
-    ASSERT_EQ(add(), std::make_pair(0, std::string()));
-    std::vector<std::string> expected { "vorpi --root" };
-    expected.insert(expected.end(), entriesBefore.begin(), entriesBefore.end());
-    EXPECT_EQ(programs(file), expected);
-    std::string after = read(file);
-    std::size_t added = after.find("\t\t\t\tvorpi --root");
-    ASSERT_NE(added, std::string::npos);
-    EXPECT_EQ(after.substr(0, added) + after.substr(after.find('\n', added) + 1), before);
-    EXPECT_EQ(read(backup), before);
-    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        ASSERT_EQ(add(), std::make_pair(0, std::string()));
+        entries.push_back("vorpi --root");
+        EXPECT_EQ(programs(file), entries);
+        std::string after = before;
+        after.insert(before.find("\\n\\\n\n") + 4, "\t\t\t\tvorpi --root\t\t\t\t    \\n\n");
+        EXPECT_EQ(read(file), after);
+        EXPECT_EQ(read(backup), before);
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
-    ASSERT_EQ(add().first, 0);
-    EXPECT_EQ(read(file), after);
-    EXPECT_EQ(read(backup), before);
+        ASSERT_EQ(add().first, 0);
+        EXPECT_EQ(read(file), after);
+        EXPECT_EQ(read(backup), before);
+    }
 }
 
-// Lists written by hand or by older versions, and a list that has Vorpi already.
+// Lists written by hand, by other systems or by older versions, and lists that have Vorpi already.
 TEST_F(XScreenSaverList, AddsVorpiToAnyListOrNone)
 {
     struct Case {
@@ -115,16 +137,23 @@ TEST_F(XScreenSaverList, AddsVorpiToAnyListOrNone)
     };
     std::vector<Case> cases {
         { "no file yet", std::nullopt, { "vorpi --root" }, true },
-        { "a list on one line", "timeout: 0:10:00\nprograms: maze --root\nlock: True\n", { "vorpi --root", "maze --root" }, true },
+        { "a list on one line", "timeout: 0:10:00\nprograms: maze --root\nlock: True\n", { "maze --root", "vorpi --root" }, true },
         { "an empty list", "programs:\nlock: True\n", { "vorpi --root" }, true },
         { "no list", "lock: True\n", { "vorpi --root" }, true },
+        { "a last entry without its \\n", "programs: \\\n  maze --root \\n\\\n  qix --root\nlock: True\n",
+            { "maze --root", "qix --root", "vorpi --root" }, true },
+        { "a list continued to the end", "lock: True\nprograms: maze --root \\\n", { "maze --root", "vorpi --root" }, true },
+        // XScreenSaver reads neither these lists nor a line continued before a CR.
+        { "two lists", "programs: maze --root\nlock: True\nprograms: qix --root\n", { "qix --root", "vorpi --root" }, true },
+        { "Windows line ends", "programs: \\\r\n  maze --root \\n\\\r\n  qix --root \\n\r\nlock: True\r\n",
+            { "maze --root", "qix --root", "vorpi --root" }, true },
         { "listed with a name, a path and options",
             "programs: \\\n  \"Vorpi\" /usr/libexec/xscreensaver/vorpi --root --fps \\n\\\n  maze --root \\n\nlock: True\n",
             { "\"Vorpi\" /usr/libexec/xscreensaver/vorpi --root --fps", "maze --root" }, false },
         { "listed and switched off", "programs: \\\n- GL:\t\tvorpi --root\t\\n\\\n\t\tmaze --root\t\\n\nlock: True\n",
             { "- GL:\t\tvorpi --root", "maze --root" }, false },
         { "a vorpi of another name", "programs: \\\n  vorpi-render --root \\n\\\n  notvorpi --root \\n\nlock: True\n",
-            { "vorpi --root", "vorpi-render --root", "notvorpi --root" }, true },
+            { "vorpi-render --root", "notvorpi --root", "vorpi --root" }, true },
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -140,38 +169,125 @@ TEST_F(XScreenSaverList, AddsVorpiToAnyListOrNone)
             EXPECT_EQ(read(test.changed ? backup : file), *test.content);
         }
     }
-}
 
-// Through a link the file it points to changes; what cannot be done leaves everything as it was.
-TEST_F(XScreenSaverList, FollowsALinkAndRefusesWhatItCannotDo)
-{
+    // Through a link the file it points to changes; the backup is where the manual says.
+    fs::remove(file), fs::remove(backup);
     fs::create_directory(home / "dotfiles");
     std::ofstream(home / "dotfiles" / "xscreensaver") << "programs: maze --root\n";
     fs::create_symlink("dotfiles/xscreensaver", file);
     ASSERT_EQ(add().first, 0);
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(programs(home / "dotfiles" / "xscreensaver"), (std::vector<std::string> { "vorpi --root", "maze --root" }));
+    EXPECT_EQ(programs(file), (std::vector<std::string> { "maze --root", "vorpi --root" }));
+    EXPECT_EQ(read(backup), "programs: maze --root\n");
+    EXPECT_EQ(leftInHome(), (std::set<std::string> { ".xscreensaver", ".xscreensaver.before-vorpi", "dotfiles" }));
+}
 
-    auto [status, error] = add("--frobnicate");
-    EXPECT_EQ(status, 2);
-    EXPECT_TRUE(error.starts_with("vorpi-xscreensaver-add: ") && error.find('\n') == error.size() - 1) << error;
-
-    fs::remove(file);
-    fs::create_directory(file);
-    std::tie(status, error) = add();
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(error.starts_with("vorpi-xscreensaver-add: ") && error.find('\n') == error.size() - 1) << error;
-    fs::remove(file);
-
-    if (geteuid() != 0) { // the superuser may write anywhere
-        std::ofstream(file) << "programs: maze --root\n";
-        fs::permissions(home, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_EQ(add().first, 1);
-        fs::permissions(home, fs::perms::owner_all);
-        EXPECT_EQ(read(file), "programs: maze --root\n");
+// What it must not or cannot do is one line and leaves every file as it was.
+TEST_F(XScreenSaverList, RefusesWhatItCannotDoAndChangesNothing)
+{
+    const std::string original = "programs: maze --root\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::function<void()> setUp;
+        const char* openDialog;
+        int status;
+    };
+    std::vector<Case> cases {
+        { "an unknown option", { "--frobnicate" }, [] {}, nullptr, 2 },
+        { "an argument too many", { "--help", "now" }, [] {}, nullptr, 2 },
+        { "~/.xscreensaver a directory", {}, [&] { fs::remove(file), fs::create_directory(file); }, nullptr, 1 },
+        { "the backup a directory", {}, [&] { fs::create_directory(backup); }, nullptr, 1 },
+        { "an earlier backup", {}, [&] { std::ofstream(backup) << "programs: qix --root\n"; }, nullptr, 1 },
+        { "xscreensaver-settings open", {}, [] {}, "xscreensaver-settings", 1 },
+        { "xscreensaver-demo open", {}, [] {}, "xscreensaver-demo", 1 },
+        { "xscreensaver-settings open, no file yet", {}, [&] { fs::remove(file); }, "xscreensaver-settings", 1 },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::ofstream(file) << original;
+        test.setUp();
+        // A program of the settings dialog's name, with its HOME, as the dialog runs.
+        std::unique_ptr<ChildProcess> dialog;
+        if (test.openDialog) {
+            fs::create_symlink("/bin/sleep", home / test.openDialog);
+            dialog = std::make_unique<ChildProcess>(std::vector<std::string> { home / test.openDialog, "60" },
+                Environment { { "HOME", home.string() } });
+            while (!read("/proc/" + std::to_string(dialog->pid()) + "/comm").starts_with("xscreensaver-")) {
+            }
+            fs::remove(home / test.openDialog);
+        }
+        std::set<std::string> before = leftInHome();
+        std::string backupBefore = read(backup);
+        auto [status, error] = add(test.arguments);
+        EXPECT_EQ(status, test.status);
+        EXPECT_TRUE(isOneLine(error)) << error;
+        EXPECT_EQ(leftInHome(), before);
+        EXPECT_TRUE(!fs::is_regular_file(file) || read(file) == original);
+        EXPECT_EQ(read(backup), backupBefore);
+        fs::remove_all(file), fs::remove_all(backup);
     }
-    fs::remove(file);
-    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(home), {}).size(), 1u) << "only dotfiles: no temporary file left";
+}
+
+// Runs at once take turns: one adds Vorpi, the others find it; the backup is the user's file.
+TEST_F(XScreenSaverList, RunsAtOnceAddVorpiOnceAndKeepTheOriginal)
+{
+    for (bool fileThere : { true, false })
+        for (int trial = 0; trial < 5; ++trial) {
+            SCOPED_TRACE((fileThere ? "a file, trial " : "no file yet, trial ") + std::to_string(trial));
+            fs::remove(file), fs::remove(backup);
+            if (fileThere)
+                fs::copy_file(VORPI_XSCREENSAVER_FIXTURE, file);
+            std::vector<std::unique_ptr<ChildProcess>> runs;
+            for (int i = 0; i < 12; ++i)
+                runs.push_back(start());
+            for (auto& run : runs) {
+                EXPECT_EQ(run->waitForExit(20s), 0);
+                EXPECT_EQ(run->standardError(), "");
+            }
+            std::vector<std::string> entries = programs(file);
+            EXPECT_EQ(std::ranges::count(entries, "vorpi --root"), 1);
+            EXPECT_EQ(fs::exists(backup), fileThere);
+            EXPECT_EQ(read(backup), fileThere ? read(VORPI_XSCREENSAVER_FIXTURE) : "");
+            EXPECT_EQ(leftInHome().size(), fileThere ? 2u : 1u);
+        }
+}
+
+// With the disk full at each step of the change it fails in one line and
+// leaves the file and the backup whole, whether the backup was there or not.
+TEST_F(XScreenSaverList, AFullDiskLosesNothing)
+{
+    SmallTmpfs disk(home, 64);
+    if (!disk.mounted())
+        GTEST_SKIP() << "only the superuser can mount a small file system to fill";
+    const std::string original = read(VORPI_XSCREENSAVER_FIXTURE);
+    for (bool backupThere : { false, true }) {
+        SCOPED_TRACE(backupThere ? "with a backup" : "without a backup");
+        std::ofstream(file) << original;
+        if (backupThere)
+            std::ofstream(backup) << original;
+        auto room = disk.fill("fill");
+        for (int status = 1; status == 1; room -= 4096) {
+            ASSERT_GT(room, 0u) << "the change never had room enough";
+            fs::resize_file(home / "fill", room);
+            std::string error;
+            std::tie(status, error) = add();
+            std::set<std::string> expected { ".xscreensaver", "fill" };
+            if (status == 0 || backupThere) {
+                expected.insert(".xscreensaver.before-vorpi");
+                EXPECT_EQ(read(backup), original);
+            }
+            EXPECT_EQ(leftInHome(), expected);
+            if (status == 1) {
+                EXPECT_EQ(read(file), original);
+                EXPECT_TRUE(isOneLine(error) && error.find("No space left on device") != std::string::npos) << error;
+            } else {
+                ASSERT_EQ(status, 0) << error;
+                EXPECT_EQ(programs(file).back(), "vorpi --root");
+            }
+        }
+        fs::remove(file), fs::remove(backup), fs::remove(home / "fill");
+    }
 }
 
 }

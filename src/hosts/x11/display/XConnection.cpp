@@ -1,4 +1,5 @@
 #include "display/XConnection.hpp"
+#include "present/UnmarkedSegment.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,7 @@ int recordError(Display*, XErrorEvent* error)
 // in the program's own words first, on one line.
 int connectionLost(Display*)
 {
+    UnmarkedSegment::markForRemoval();
     std::fputs("vorpi: lost the connection to the X server\n", stderr);
     std::_Exit(1);
 }

@@ -1,4 +1,5 @@
 #include "loop/StopSignals.hpp"
+#include "present/UnmarkedSegment.hpp"
 
 #include <cerrno>
 #include <csignal>
@@ -20,6 +21,7 @@ timer_t deadline;
 
 [[noreturn]] void dieBy(int signal)
 {
+    UnmarkedSegment::markForRemoval();
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);

@@ -1,4 +1,5 @@
 #include "present/ImagePresenter.hpp"
+#include "present/UnmarkedSegment.hpp"
 
 #include <X11/Xutil.h>
 
@@ -78,12 +79,13 @@ bool ImagePresenter::createSharedImage(int width, int height)
         destroyImageOnly(image);
         return false;
     }
+    UnmarkedSegment::remember(_segment.shmid);
     _segment.shmaddr = static_cast<char*>(shmat(_segment.shmid, nullptr, 0));
     _segment.readOnly = True;
     bool attached = _segment.shmaddr != reinterpret_cast<char*>(-1)
         && _connection.succeeds([&] { XShmAttach(display, &_segment); });
     // Marked for removal now, the segment goes with the last detach, even after a crash.
-    shmctl(_segment.shmid, IPC_RMID, nullptr);
+    UnmarkedSegment::markForRemoval();
     if (!attached) {
         if (_segment.shmaddr != reinterpret_cast<char*>(-1))
             shmdt(_segment.shmaddr);
