@@ -16,7 +16,7 @@ if(CMAKE_INSTALL_FULL_LIBEXECDIR STREQUAL "/usr/libexec")
 else()
     set(VORPI_XSCREENSAVER_COMMAND "${VORPI_HACK_PATH} --root")
 endif()
-configure_file(${PROJECT_SOURCE_DIR}/data/vorpi-xscreensaver-add.in ${PROJECT_BINARY_DIR}/data/vorpi-xscreensaver-add
+configure_file(${PROJECT_SOURCE_DIR}/src/hosts/x11/xscreensaver/vorpi-xscreensaver-add.in ${PROJECT_BINARY_DIR}/data/vorpi-xscreensaver-add
     @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # Debian ships manual pages compressed.
