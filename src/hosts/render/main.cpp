@@ -3,6 +3,7 @@
 #include "cli/CommandLine.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/Preflight.hpp"
+#include "cli/Printable.hpp"
 #include "cli/RenderJob.hpp"
 #include "cli/UsageError.hpp"
 
@@ -16,17 +17,23 @@
 
 namespace {
 
+// Arguments show up in messages, and a newline or a terminal escape in one must not.
 int complain(const char* message, int exitStatus)
 {
-    std::fprintf(stderr, "vorpi-render: %s\n", message);
+    std::fprintf(stderr, "vorpi-render: %s\n", printable(message).c_str());
     return exitStatus;
+}
+
+int cannotPrint(int error)
+{
+    return complain((std::string("cannot write to standard output: ") + std::strerror(error)).c_str(), 1);
 }
 
 // Standard output is flushed only at exit, where a failure would go unnoticed.
 int printed()
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return complain((std::string("cannot write to standard output: ") + std::strerror(errno)).c_str(), 1);
+        return cannotPrint(errno);
     return 0;
 }
 
