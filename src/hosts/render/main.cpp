@@ -5,6 +5,7 @@
 #include "cli/Preflight.hpp"
 #include "cli/Printable.hpp"
 #include "cli/RenderJob.hpp"
+#include "cli/StandardStreams.hpp"
 #include "cli/UsageError.hpp"
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,9 @@ int cannotPrint(int error)
 // Standard output is flushed only at exit, where a failure would go unnoticed.
 int printed()
 {
+    // Closed at the start, it was put on /dev/null, which takes anything.
+    if (!StandardStreams::outputWasWritable())
+        return cannotPrint(EBADF);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return cannotPrint(errno);
     return 0;
@@ -41,6 +46,7 @@ int printed()
 
 int main(int argc, char** argv)
 {
+    StandardStreams::secure();
     Interruption::install();
     try {
         RenderOptions options = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -52,6 +58,8 @@ int main(int argc, char** argv)
             return printed();
         }
         Preflight preflight(options);
+        if (options.trace == "-" && !StandardStreams::outputWasWritable())
+            throw std::runtime_error(std::string("cannot write the trace to standard output: ") + std::strerror(EBADF));
         if (!options.seed) {
             options.seed = std::random_device()();
             std::fprintf(stderr, "vorpi-render: seed %u\n", static_cast<unsigned>(*options.seed));
