@@ -113,22 +113,65 @@ struct Sequence {
     fs::path directory;
 };
 
-}
-
-Preflight::Preflight(const RenderOptions& options)
-{
-    // Where each file lands, links and "..", "." followed, and how the messages name it.
-    std::map<fs::path, std::string> targets;
-    auto claim = [&](const fs::path& path, const std::string& named) {
+// Where the run's files land, links and "..", "." followed, and how the messages name each.
+class Landings {
+public:
+    void claim(const fs::path& path, const std::string& named)
+    {
         if (leadsIntoProc(path))
             throw UsageError("cannot write " + named + ": it names an open descriptor, not a file (for standard "
                 "output, use --trace -)");
         fs::path destination = AtomicFile::destinationOf(path);
         requireWritable(named, destination);
-        if (auto [earlier, added] = targets.emplace(landingPlace(destination), named); !added)
+        if (auto [earlier, added] = _named.emplace(landingPlace(destination), named); !added)
             throw UsageError("cannot write " + named + ": " + earlier->second + " is the same file");
-    };
+    }
 
+    // The frames whose files exist already: one that is a link lands where the link leads.
+    void claimExistingFrames(const Sequence& sequence, int lastFrame)
+    {
+        std::error_code error;
+        for (fs::directory_iterator entry(sequence.directory, error); !error && entry != fs::directory_iterator();
+             entry.increment(error)) {
+            std::optional<int> frame = sequence.pattern.numberIn(entry->path().filename().string());
+            if (!frame || *frame > lastFrame)
+                continue;
+            std::string named = "frame " + std::to_string(*frame) + " of " + quoted(sequence.given);
+            if (entry->is_symlink(error))
+                claim(entry->path(), named);
+            else
+                requireWritable(named, entry->path());
+        }
+    }
+
+    void requireNoneIsAFrameOf(const Sequence& sequence, int lastFrame) const
+    {
+        for (const auto& [landing, named] : _named) {
+            std::optional<int> frame = sequence.pattern.numberIn(landing.filename().string());
+            if (landing.parent_path() == sequence.directory && frame && *frame <= lastFrame)
+                throw UsageError("cannot write " + named + ": frame " + std::to_string(*frame) + " of "
+                    + quoted(sequence.given) + " is the same file");
+        }
+    }
+
+private:
+    std::map<fs::path, std::string> _named;
+};
+
+void requireNoSharedFrame(const Sequence& first, const Sequence& second, int lastFrame)
+{
+    std::optional<std::string> name = second.pattern.nameSharedWith(first.pattern, lastFrame);
+    if (name && first.directory == second.directory)
+        throw UsageError("cannot write " + quoted(second.given) + ": its frame "
+            + std::to_string(*second.pattern.numberIn(*name)) + " is frame "
+            + std::to_string(*first.pattern.numberIn(*name)) + " of " + quoted(first.given) + " (" + *name + ")");
+}
+
+}
+
+Preflight::Preflight(const RenderOptions& options)
+{
+    Landings landings;
     std::vector<Sequence> sequences;
     bool video = false;
     for (const RenderOptions::Output& output : options.outputs) {
@@ -139,7 +182,7 @@ Preflight::Preflight(const RenderOptions& options)
                 pattern.pathFor(options.frames));
             sequences.push_back({ pattern, output.path, landingPlace(pattern.directory()) });
         } else {
-            claim(output.path, quoted(output.path));
+            landings.claim(output.path, quoted(output.path));
         }
         if (output.format != RenderOptions::Format::Png) {
             requireVideoSize(output.path, options.width, options.height);
@@ -147,39 +190,13 @@ Preflight::Preflight(const RenderOptions& options)
         }
     }
     if (options.trace && *options.trace != "-")
-        claim(*options.trace, quoted(*options.trace));
-
-    // The frames whose files exist already: one that is a link lands where the link leads.
-    for (const Sequence& sequence : sequences) {
-        std::error_code error;
-        for (fs::directory_iterator entry(sequence.directory, error); !error && entry != fs::directory_iterator();
-             entry.increment(error)) {
-            std::optional<int> frame = sequence.pattern.numberIn(entry->path().filename().string());
-            if (!frame || *frame > options.frames)
-                continue;
-            std::string named = "frame " + std::to_string(*frame) + " of " + quoted(sequence.given);
-            if (entry->is_symlink(error))
-                claim(entry->path(), named);
-            else
-                requireWritable(named, entry->path());
-        }
-    }
-    // No frame may land on another output or on another sequence's frame.
+        landings.claim(*options.trace, quoted(*options.trace));
+    for (const Sequence& sequence : sequences)
+        landings.claimExistingFrames(sequence, options.frames);
     for (auto sequence = sequences.begin(); sequence != sequences.end(); ++sequence) {
-        for (const auto& [key, named] : targets) {
-            std::optional<int> frame = sequence->pattern.numberIn(key.filename().string());
-            if (key.parent_path() == sequence->directory && frame && *frame <= options.frames)
-                throw UsageError("cannot write " + named + ": frame " + std::to_string(*frame) + " of "
-                    + quoted(sequence->given) + " is the same file");
-        }
-        for (auto other = std::next(sequence); other != sequences.end(); ++other) {
-            std::optional<std::string> name = other->pattern.nameSharedWith(sequence->pattern, options.frames);
-            if (name && other->directory == sequence->directory)
-                throw UsageError("cannot write " + quoted(other->given) + ": its frame "
-                    + std::to_string(*other->pattern.numberIn(*name)) + " is frame "
-                    + std::to_string(*sequence->pattern.numberIn(*name)) + " of " + quoted(sequence->given) + " ("
-                    + *name + ")");
-        }
+        landings.requireNoneIsAFrameOf(*sequence, options.frames);
+        for (auto other = std::next(sequence); other != sequences.end(); ++other)
+            requireNoSharedFrame(*sequence, *other, options.frames);
     }
     if (video) {
         _ffmpeg = findOnPath("ffmpeg");
