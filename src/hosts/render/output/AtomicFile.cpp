@@ -60,7 +60,7 @@ std::vector<std::filesystem::path> AtomicFile::linkChain(const std::filesystem::
     constexpr int mostLinks = 40;
     std::vector<std::filesystem::path> chain { target };
     while (chain.size() <= mostLinks) {
-        const std::filesystem::path& current = chain.back();
+        std::filesystem::path current = chain.back();
         std::error_code error;
         if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)))
             break;
@@ -97,9 +97,10 @@ AtomicFile::~AtomicFile()
             std::fclose(_stream);
         else if (_descriptor >= 0)
             close(_descriptor);
-        if (unlinkat(_directory, _temporary.filename().c_str(), 0) != 0 && errno != ENOENT)
+        int error = unlinkat(_directory, _temporary.filename().c_str(), 0) == 0 ? 0 : errno;
+        if (error && error != ENOENT)
             std::fprintf(stderr, "vorpi-render: cannot remove the temporary file '%s': %s\n",
-                printable(_temporary.string()).c_str(), std::strerror(errno));
+                printable(_temporary.string()).c_str(), std::strerror(error));
     }
     close(_directory);
 }
