@@ -86,11 +86,12 @@ PipedProcess::PipedProcess(const std::filesystem::path& program, const std::vect
     if (_child == 0)
         becomeChild(name.c_str(), argv.data(), ends[0], _errors, parent, unblocked, execError);
     int error = _child < 0 ? errno : execError;
+    // The child has exited by now if exec failed; reaped before a signal could cut the wait short.
+    if (error != 0 && _child > 0)
+        waitpid(_child, nullptr, 0);
     sigprocmask(SIG_SETMASK, &before, nullptr);
     close(ends[0]);
     if (error != 0) {
-        if (_child > 0)
-            waitpid(_child, nullptr, 0);
         close(ends[1]);
         close(_errors);
         _errors = -1;
