@@ -1,7 +1,8 @@
 #!/bin/bash
 # How both programs end when the world around them fails: a stopped X server,
 # a stopped ffmpeg, a stopped trace reader, a full disk (a small tmpfs, only
-# when run as root) and SIGTERM at random moments. Prints one row per case:
+# when run as root), a video over a good one on a full disk, standard output
+# closed, a file size limit and SIGTERM at random moments. Prints one row per case:
 # its exit status (128 + N for death by signal N), the time from the signal
 # (or the start) to the exit, and the files left in its output directory. A
 # maintainer's script, not a test: it only reports.
@@ -31,6 +32,7 @@ finish() {
         wait "$pid" 2>/dev/null
     done
     mountpoint -q "$work/full" 2>/dev/null && umount "$work/full"
+    mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
     rm -rf "$work"
 }
 trap finish EXIT
@@ -133,6 +135,36 @@ if [ "$(id -u)" = 0 ] && mkdir "$work/full" && mount -t tmpfs -o size=16k tmpfs 
 else
     echo "(full disk: skipped, it needs root to mount a small tmpfs)"
 fi
+
+# --- vorpi-render: what a failed write leaves (a truncated video, standard output closed, a file size limit)
+size() { stat -c %s "$1" 2>/dev/null || echo none; }
+if [ "$(id -u)" = 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=160k tmpfs "$work/small" 2>/dev/null; then
+    (cd "$work/small" && exec "$render" --size 320x240 --frames 60 --seed 1 --quiet --output v.mp4 2>/dev/null)
+    before=$(size "$work/small/v.mp4")
+    start=$(now)
+    (cd "$work/small" && exec "$render" --size 320x240 --frames 60 --seed 2 --quiet --output v.mp4 2>"$work/message")
+    status=$?
+    ended=$(now)
+    row "vorpi-render, video over a good one, full" "$status" "$start" "$work/small"
+    printf '    v.mp4: %s B before, %s B after; %s\n' "$before" "$(size "$work/small/v.mp4")" "$(head -c 100 "$work/message")"
+    umount "$work/small"
+else
+    echo "(video over a good one: skipped, it needs root to mount a small tmpfs)"
+fi
+cases=("stdout closed, --trace -|--size 8x8 --frames 3 --trace - --output a.png >&-"
+    "ulimit -f 16, a.png|--size 640x480 --frames 300 --output a.png"
+    "ulimit -f 64, v.mp4|--size 640x480 --frames 300 --output v.mp4")
+for case in "${cases[@]}"; do
+    fresh
+    limit=unlimited
+    [[ $case == ulimit* ]] && limit=${case#ulimit -f } && limit=${limit%%,*}
+    start=$(now)
+    (cd "$work/out" && ulimit -f "$limit" && eval "exec \"\$render\" --seed 1 --quiet ${case#*|}" 2>"$work/message")
+    status=$?
+    ended=$(now)
+    row "vorpi-render, ${case%%|*}" "$status" "$start" "$work/out"
+    [ -s "$work/message" ] && printf '    %s\n' "$(head -c 120 "$work/message")"
+done
 
 # --- vorpi-render, SIGTERM at random moments
 for run in $(seq "$runs"); do

@@ -23,6 +23,11 @@ int main(int argc, char** argv)
     QZColor colorCounter(0, 0, 0);
     for (long long frame = 0; frame < frames; ++frame)
         creature.render_Vorpi(position, 0, colorCounter);
+    // The frame that folds the phases back into one turn moves them back: measure the one after it.
+    if ((creature.getRenderCount() + 1) % Vorpi::phaseFoldInterval == 0) {
+        creature.render_Vorpi(position, 0, colorCounter);
+        ++frames;
+    }
 
     std::vector<float> before = creature.getCounters();
     creature.render_Vorpi(position, 0, colorCounter);

@@ -3,7 +3,9 @@
 #include "cli/CommandLine.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/Preflight.hpp"
+#include "cli/Printable.hpp"
 #include "cli/RenderJob.hpp"
+#include "cli/StandardStreams.hpp"
 #include "cli/UsageError.hpp"
 
 #include <cerrno>
@@ -11,22 +13,32 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Arguments show up in messages, and a newline or a terminal escape in one must not.
 int complain(const char* message, int exitStatus)
 {
-    std::fprintf(stderr, "vorpi-render: %s\n", message);
+    std::fprintf(stderr, "vorpi-render: %s\n", printable(message).c_str());
     return exitStatus;
+}
+
+int cannotPrint(int error)
+{
+    return complain((std::string("cannot write to standard output: ") + std::strerror(error)).c_str(), 1);
 }
 
 // Standard output is flushed only at exit, where a failure would go unnoticed.
 int printed()
 {
+    // Closed at the start, it was put on /dev/null, which takes anything.
+    if (!StandardStreams::outputWasWritable())
+        return cannotPrint(EBADF);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return complain((std::string("cannot write to standard output: ") + std::strerror(errno)).c_str(), 1);
+        return cannotPrint(errno);
     return 0;
 }
 
@@ -34,6 +46,7 @@ int printed()
 
 int main(int argc, char** argv)
 {
+    StandardStreams::secure();
     Interruption::install();
     try {
         RenderOptions options = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -45,6 +58,8 @@ int main(int argc, char** argv)
             return printed();
         }
         Preflight preflight(options);
+        if (options.trace == "-" && !StandardStreams::outputWasWritable())
+            throw std::runtime_error(std::string("cannot write the trace to standard output: ") + std::strerror(EBADF));
         if (!options.seed) {
             options.seed = std::random_device()();
             std::fprintf(stderr, "vorpi-render: seed %u\n", static_cast<unsigned>(*options.seed));

@@ -37,6 +37,21 @@ TEST(FramePathPattern, NumbersTheFileNameOnly)
     EXPECT_FALSE(FramePathPattern::parse("out%d/plain.png"));
 }
 
+TEST(FramePathPattern, FindsANameTwoPatternsShareUpToTheLastFrame)
+{
+    std::tuple<const char*, const char*, int, std::optional<std::string>> cases[] {
+        { "f%d.png", "f1%d.png", 12, "f11.png" }, { "f%d.png", "f1%d.png", 10, std::nullopt },
+        { "f%d.png", "f2%d.png", 21, "f21.png" }, { "f%d.png", "f2%d.png", 20, std::nullopt },
+        { "f%d.png", "f%1d.png", 1, "f1.png" }, { "f%d.png", "f0%d.png", 2147483647, std::nullopt },
+        { "f%d.png", "f%03d.png", 99, std::nullopt }, { "f%03d.png", "f%d.png", 100, "f100.png" },
+        { "%3d.png", " %d.png", 9, std::nullopt }, { "%3d.png", " %d.png", 10, " 10.png" },
+        { "%d0.png", "%d.png", 2147483647, "10.png" }, { "a%d.png", "b%d.png", 2147483647, std::nullopt },
+    };
+    for (const auto& [first, second, lastFrame, shared] : cases)
+        EXPECT_EQ(FramePathPattern::parse(first)->nameSharedWith(*FramePathPattern::parse(second), lastFrame), shared)
+            << first << " and " << second << " up to " << lastFrame;
+}
+
 TEST(ProgressBar, ReportsFramesRateAndTimeLeftThenWhatWasWritten)
 {
     EXPECT_EQ(ProgressBar::describe(1, 300, std::nullopt), "[                        ] 1/300 frames    --.- fps  --:-- left");

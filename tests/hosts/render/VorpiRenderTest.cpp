@@ -1,5 +1,8 @@
 // Runs the built vorpi-render program as a user would and checks what it leaves behind.
 
+#include "ChildProcess.hpp"
+#include "Eventually.hpp"
+#include "FileText.hpp"
 #include "RasterCanvas.hpp"
 #include "host/OffscreenHost.hpp"
 #include "platform/RandomSources.hpp"
@@ -13,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <climits>
-#include <functional>
 #include <set>
 #include <sys/wait.h>
 #include <thread>
@@ -24,22 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Result { int exitCode = -1; std::string out, err; };
-
-std::string read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Polls for up to 20 seconds until `done` holds.
-bool eventually(const std::function<bool()>& done)
-{
-    for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(10)))
-        if (done())
-            return true;
-    return false;
-}
 
 // Each test runs the program in `directory`, empty at first; its output streams go beside it.
 class VorpiRender : public ::testing::Test {
@@ -59,6 +45,28 @@ protected:
             + (root / "err").string() + "'";
         int status = std::system(line.c_str());
         return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(root / "out"), read(root / "err") };
+    }
+
+    // Puts a shell script with `body` for ffmpeg in a directory of its own; returns a PATH that finds it first.
+    std::string fakeFfmpeg(const std::string& body) const
+    {
+        std::ofstream(root / "ffmpeg") << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(root / "ffmpeg", fs::perms::owner_all);
+        return root.string() + ":/usr/bin:/bin";
+    }
+
+    // The first child of `parent`, or 0.
+    static pid_t childOf(pid_t parent)
+    {
+        std::string task = std::to_string(parent);
+        return std::atoi(read("/proc/" + task + "/task/" + task + "/children").c_str());
+    }
+
+    // Gone, or a zombie that no one has reaped.
+    static bool ended(pid_t process)
+    {
+        std::string status = read("/proc/" + std::to_string(process) + "/stat");
+        return status.empty() || status.substr(status.rfind(')') + 2, 1) == "Z";
     }
 
     std::set<std::string> files() const
@@ -94,30 +102,32 @@ TEST_F(VorpiRender, TheSameSeedAndSizeRepeatTheRunByteForByte)
     ASSERT_EQ(unseeded.err, "vorpi-render: seed " + std::to_string(seed) + "\n");
     EXPECT_EQ(files(), (std::set<std::string> { "a.txt", "p.png", "vorpi.png" }));
     std::string image = read(directory / "vorpi.png");
-    ASSERT_EQ(run("--size 64x48 --frames 3 --seed " + std::to_string(seed)).exitCode, 0);
-    EXPECT_EQ(read(directory / "vorpi.png"), image);
-    // With the permissions of any new file, not the owner-only ones of a temporary file.
+    // With the permissions of any new file, not the owner-only ones of a temporary file; a replaced file keeps its own.
     std::ofstream(directory / "plain");
     EXPECT_EQ(fs::status(directory / "vorpi.png").permissions(), fs::status(directory / "plain").permissions());
+    fs::permissions(directory / "vorpi.png", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(run("--size 64x48 --frames 3 --seed " + std::to_string(seed)).exitCode, 0);
+    EXPECT_EQ(read(directory / "vorpi.png"), image);
+    EXPECT_EQ(fs::status(directory / "vorpi.png").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(VorpiRender, PngHoldsTheLastFrameAndAPatternEveryFrame)
 {
     // Through a link, which stays: the file it points to is replaced, or made
-    // when it does not exist yet. A name as long as the file system allows.
+    // when it does not exist yet. Frames whose names are as long as the file
+    // system allows, although the pattern's text is longer.
     std::ofstream(directory / "real.png") << "old";
     fs::create_symlink("real.png", directory / "last.png");
     fs::create_symlink("made.png", directory / "new.png");
-    std::string longName = std::string(251, 'n') + ".png";
-    ASSERT_EQ(run("--size 40x30 --frames 4 --seed 9 --output last.png --output f%02d.png --output new.png --output "
-                  + longName).exitCode, 0);
-    EXPECT_EQ(files(), (std::set<std::string> { "f01.png", "f02.png", "f03.png", "f04.png", "last.png", "made.png",
-                           "new.png", "real.png", longName }));
+    std::string stem(250, 'n');
+    ASSERT_EQ(run("--size 40x30 --frames 4 --seed 9 --output last.png --output " + stem + "%d.png --output new.png")
+                  .exitCode, 0);
+    EXPECT_EQ(files(), (std::set<std::string> { stem + "1.png", stem + "2.png", stem + "3.png", stem + "4.png",
+                           "last.png", "made.png", "new.png", "real.png" }));
     EXPECT_TRUE(fs::is_symlink(directory / "last.png") && fs::is_symlink(directory / "new.png"));
     EXPECT_EQ(read(directory / "made.png"), read(directory / "real.png"));
-    EXPECT_EQ(read(directory / longName), read(directory / "real.png"));
-    EXPECT_EQ(read(directory / "f04.png"), read(directory / "real.png"));
-    EXPECT_NE(read(directory / "f03.png"), read(directory / "real.png"));
+    EXPECT_EQ(read(directory / (stem + "4.png")), read(directory / "real.png"));
+    EXPECT_NE(read(directory / (stem + "3.png")), read(directory / "real.png"));
 
     RasterCanvas expected(40, 30);
     OffscreenHost host({ 40, 30 }, false, expected, RandomSources::seeded(9));
@@ -187,14 +197,20 @@ TEST_F(VorpiRender, VideosHoldEveryFrameAtThirtyFramesASecond)
 {
     if (std::system("command -v ffprobe >/dev/null") != 0)
         GTEST_SKIP() << "ffprobe is not installed";
-    for (std::string extension : { "mp4", "webm", "gif" }) {
-        ASSERT_EQ(run("--size 33x21 --frames 12 --seed 1 --output v." + extension).exitCode, 0) << extension;
+    // In directories whose names ffmpeg would read as a protocol or an option, were it given them as they are.
+    fs::create_directory(directory / "x");
+    for (auto [folder, extension] : { std::pair("2026-12-06T18:00", "mp4"), { "-x", "webm" }, { "file:x", "gif" } }) {
+        fs::create_directory(directory / folder);
+        std::string video = folder + std::string("/v.") + extension;
+        ASSERT_EQ(run("--size 33x21 --frames 12 --seed 1 --output " + video).exitCode, 0) << video;
+        EXPECT_EQ(std::distance(fs::directory_iterator(directory / folder), {}), 1) << video;
+        EXPECT_TRUE(fs::is_empty(directory / "x"));
         Result probe = shell("ffprobe -v error -count_frames -show_entries stream=width,nb_read_frames:format=duration "
-                             "-of csv=p=0 v." + extension);
+                             "-of csv=p=0 file:" + video);
         // Width and frames, then seconds. H.264 and VP9 get an even width; a GIF's delays are whole
         // hundredths, 3 or 4 for a thirtieth.
         std::size_t lineEnd = probe.out.find('\n');
-        EXPECT_EQ(probe.out.substr(0, lineEnd), extension == "gif" ? "33,12" : "34,12") << probe.err;
+        EXPECT_EQ(probe.out.substr(0, lineEnd), extension == std::string("gif") ? "33,12" : "34,12") << probe.err;
         EXPECT_NEAR(std::atof(probe.out.c_str() + lineEnd + 1), 0.4, 0.011) << extension << ": " << probe.out;
     }
 }
@@ -207,6 +223,7 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
     fs::permissions(directory / "locked", fs::perms::owner_read | fs::perms::owner_exec);
     fs::create_symlink("a.png", directory / "dangling.png");
     fs::create_symlink("locked/a.png", directory / "into-locked.png");
+    fs::create_symlink("l3.png", directory / "l2.png");
     std::string tooLongPath = "x";
     while (tooLongPath.size() < PATH_MAX)
         tooLongPath += "/x";
@@ -218,10 +235,14 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
         "--output %.png", "--output f%-5d.png", "--output f%5.png", "--output f%", "--output 100%%.png",
         "--output f%021d.png", "--output missing/a.png", "--output file.png/a.png", "--output dir.png",
         "--output a.png --output ./a.png", "--trace a.png --output a.png", "--output v.mp4",
-        // The same file through a link to a file not there yet, through a frame number, through "..".
+        // The same file through a link to a file not there yet, through a frame number, through "..", through
+        // two patterns, through a frame's name that is a link.
         "--output a.png --output dangling.png", "--output f%02d.png --output f07.png",
         "--frames 99 --trace f99.png --output f%d.png", "--output locked/../a.png --output a.png",
-        "--output " + std::string(252, 'n') + ".png", "--output " + tooLongPath + ".png",
+        "--frames 12 --output f%d.png --output f1%d.png", "--output f%d.png --output f%1d.png",
+        "--frames 3 --output l%d.png", "--frames 2 --output l%d.png --output l3.png", "--trace /dev/stdout",
+        "--output " + std::string(252, 'n') + ".png", "--output " + std::string(245, 'n') + "%020d.png",
+        "--output " + tooLongPath + ".png", "--output 'a\nb\033[31m.txt'",
         "--size 16384x16384 --output big.mp4", "--size 16383x16129 --output big.gif", "--scale 0.5",
         "--scale 4.01", "--scale auto", "--scale -2", "--scale 1e0", "--scale ' 2'", "--scale 2.", "--scale .",
         "--scale 2 --scale 2" };
@@ -233,49 +254,69 @@ TEST_F(VorpiRender, RefusesBadInputWithOneLineAndStatusTwo)
         // The video alone is run with no ffmpeg on PATH.
         Result result = run(arguments, arguments == "--output v.mp4" ? "PATH=/nonexistent" : "");
         EXPECT_EQ(result.exitCode, 2) << arguments;
-        EXPECT_TRUE(result.err.starts_with("vorpi-render: ") && result.err.find('\n') == result.err.size() - 1)
+        // One line, whatever the arguments hold.
+        EXPECT_TRUE(result.err.starts_with("vorpi-render: ") && result.err.find('\n') == result.err.size() - 1
+            && result.err.find('\033') == std::string::npos)
             << arguments << ": " << result.err;
         EXPECT_EQ(result.out, "") << arguments;
     }
-    EXPECT_EQ(files(), (std::set<std::string> { "dangling.png", "dir.png", "file.png", "into-locked.png", "locked" }));
+    EXPECT_EQ(files(),
+        (std::set<std::string> { "dangling.png", "dir.png", "file.png", "into-locked.png", "l2.png", "locked" }));
 }
 
 TEST_F(VorpiRender, FailuresWhileRunningExitOneWithOneLineAndLeaveTheTargetsAsTheyWere)
 {
-    Result full = shell("( '" VORPI_RENDER "' --seed 1 --frames 50 --trace - >/dev/full )");
-    EXPECT_EQ(full.exitCode, 1);
-    EXPECT_EQ(full.err, "vorpi-render: cannot write the trace to standard output: No space left on device\n");
-    for (const char* request : { "--help", "--version" }) {
-        Result help = shell("( '" VORPI_RENDER "' " + std::string(request) + " >/dev/full )");
-        EXPECT_EQ(help.exitCode, 1) << request;
-        EXPECT_EQ(help.err, "vorpi-render: cannot write to standard output: No space left on device\n") << request;
+    // Standard output full, closed, or open for reading only; a file size limit standing in for a full disk. The
+    // message has the real cause, even when writes to ffmpeg's pipe came in between.
+    std::string render = "env PATH='" + fakeFfmpeg("cat >/dev/null") + "' '" VORPI_RENDER "' ";
+    std::pair<std::string, const char*> failures[] {
+        { render + "--seed 1 --frames 50 --size 640x480 --trace - --output v.mp4 >/dev/full",
+            "cannot write the trace to standard output: No space left on device" },
+        { render + "--help >/dev/full", "cannot write to standard output: No space left on device" },
+        { render + "--version >&-", "cannot write to standard output: Bad file descriptor" },
+        { render + "--seed 1 --frames 3 --size 8x8 --trace - --output a.png >&-",
+            "cannot write the trace to standard output: Bad file descriptor" },
+        { render + "--seed 1 --frames 3 --size 8x8 --trace - --output a.png 1</dev/null",
+            "cannot write the trace to standard output: Bad file descriptor" },
+        { "ulimit -f 1; exec " + render + "--seed 1 --frames 5 --output big.png", "cannot write 'big.png': File too large" },
+    };
+    for (const auto& [command, message] : failures) {
+        Result result = shell("( " + command + " )");
+        EXPECT_EQ(result.exitCode, 1) << command;
+        EXPECT_EQ(result.err, "vorpi-render: " + std::string(message) + "\n") << command;
+        EXPECT_EQ(files(), std::set<std::string> {}) << command;
     }
-    // A file size limit stands in for a full disk: the message has the real cause.
-    Result limited = shell("( ulimit -f 1; trap '' XFSZ; exec '" VORPI_RENDER "' --seed 1 --frames 5 --output big.png )");
-    EXPECT_EQ(limited.exitCode, 1);
-    EXPECT_EQ(limited.err, "vorpi-render: cannot write 'big.png': File too large\n");
 
     std::ofstream(directory / "last.png") << "old";
-    // An ffmpeg that gives up at once, one that takes every frame and then fails, and one that says why,
-    // naming the file it was given on the last of its lines.
+    std::ofstream(directory / "v.mp4") << "good";
+    // An ffmpeg that gives up at once, one that takes every frame and then fails, and one that says why, naming the
+    // file it was given on the last of its lines, but exits 0, as ffmpeg 5.1 does after a trailer it could not write.
     std::pair<const char*, const char*> ffmpegs[] {
-        { "exit 3", "(exit status 3)" },
-        { "cat >/dev/null; exit 3", "(exit status 3)" },
-        { "cat >/dev/null; for last; do :; done; printf 'Some context\\n[out#0/mp4 @ 0x5] %s: No space left on "
-          "device\\r\\n' \"$last\" >&2; exit 1",
-            ": v.mp4: No space left on device" },
+        { "exit 3", " (exit status 3)" },
+        { "cat >/dev/null; exit 3", " (exit status 3)" },
+        { "cat >/dev/null; for last; do :; done; printf 'Some context\\n[out#0/mp4 @ 0x5] Error writing trailer of %s: "
+          "No space left on device\\r\\n' \"$last\" >&2",
+            ": Error writing trailer of v.mp4: No space left on device" },
     };
     for (auto [body, reason] : ffmpegs) {
-        std::ofstream(root / "ffmpeg") << "#!/bin/sh\n" << body << "\n";
-        fs::permissions(root / "ffmpeg", fs::perms::owner_all);
-        Result result = run("--size 32x32 --frames 40 --seed 1 --output v.mp4 --output last.png",
-            "PATH=" + root.string() + ":/usr/bin:/bin");
+        fakeFfmpeg(body);
+        Result result = shell(render + "--size 32x32 --frames 40 --seed 1 --output v.mp4 --output last.png");
         EXPECT_EQ(result.exitCode, 1) << body;
-        std::string space = reason[0] == ':' ? "" : " ";
-        EXPECT_EQ(result.err, "vorpi-render: ffmpeg could not write 'v.mp4'" + space + reason + "\n") << body;
-        EXPECT_EQ(files(), std::set<std::string> { "last.png" }) << body;
-        EXPECT_EQ(read(directory / "last.png"), "old") << body;
+        EXPECT_EQ(result.err, "vorpi-render: ffmpeg could not write 'v.mp4'" + std::string(reason) + "\n") << body;
+        EXPECT_EQ(files(), (std::set<std::string> { "last.png", "v.mp4" })) << body;
+        EXPECT_EQ(read(directory / "last.png") + read(directory / "v.mp4"), "oldgood") << body;
     }
+
+    // The directory moved away under the run: the temporary files are removed where it went.
+    fs::create_directory(directory / "sub");
+    ChildProcess moved({ VORPI_RENDER, "--size", "32x32", "--frames", "100000", "--seed", "1", "--output",
+        (directory / "sub/f%d.png").string(), "--output", (directory / "sub/last.png").string() });
+    ASSERT_TRUE(eventually([&] { return fs::exists(directory / "sub/f1.png"); }));
+    fs::rename(directory / "sub", directory / "moved");
+    EXPECT_EQ(moved.waitForExit(std::chrono::seconds(20)), 1);
+    EXPECT_NE(moved.standardError().find(": No such file or directory\n"), std::string::npos) << moved.standardError();
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory / "moved"))
+        EXPECT_TRUE(entry.path().filename().string().starts_with("f")) << entry.path();
 }
 
 TEST_F(VorpiRender, SignalsEndTheRunQuietlyAndLeaveNoTemporaryFileBehind)
@@ -285,22 +326,25 @@ TEST_F(VorpiRender, SignalsEndTheRunQuietlyAndLeaveNoTemporaryFileBehind)
     EXPECT_EQ(piped.err, "");
     EXPECT_EQ(read(root / "status"), std::to_string(128 + SIGPIPE) + "\n");
 
-    for (int signal : { SIGTERM, SIGINT }) {
-        pid_t child = fork();
-        if (child == 0) {
-            if (chdir(directory.c_str()) == 0)
-                execl(VORPI_RENDER, VORPI_RENDER, "--size", "320x240", "--frames", "100000", "--seed", "1", "--output",
-                    "v.mp4", "--output", "last.png", "--trace", "t.txt", static_cast<char*>(nullptr));
-            _exit(127);
-        }
+    // Killed outright, the run can remove nothing, but ffmpeg ends with it: this one would go on for a minute.
+    std::string lingeringFfmpeg = fakeFfmpeg("cat >/dev/null; exec sleep 60");
+    for (int signal : { SIGTERM, SIGINT, SIGKILL }) {
+        Environment environment;
+        if (signal == SIGKILL)
+            environment["PATH"] = lingeringFfmpeg;
+        ChildProcess renderer({ VORPI_RENDER, "--size", "320x240", "--frames", "100000", "--seed", "1", "--output",
+            (directory / "v.mp4").string(), "--output", (directory / "last.png").string(), "--trace",
+            (directory / "t.txt").string() }, environment);
         EXPECT_TRUE(eventually([&] { return files().size() == 3; })) << "the run should be writing its three outputs";
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        kill(child, signal);
-        int status = 0;
-        if (!eventually([&] { return waitpid(child, &status, WNOHANG) == child; }))
-            kill(child, SIGKILL), waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "signal " << signal << ": " << status;
-        EXPECT_EQ(files(), std::set<std::string> {});
+        pid_t ffmpeg = childOf(renderer.pid());
+        renderer.signal(signal);
+        EXPECT_EQ(renderer.waitForExit(std::chrono::seconds(20)), 128 + signal);
+        bool ffmpegEnded = ffmpeg > 0 && eventually([&] { return ended(ffmpeg); }, std::chrono::seconds(5));
+        EXPECT_TRUE(ffmpegEnded) << "signal " << signal;
+        if (ffmpeg > 0 && !ffmpegEnded)
+            kill(ffmpeg, SIGKILL);
+        EXPECT_EQ(files().size(), signal == SIGKILL ? 3u : 0u) << "signal " << signal;
     }
 }
 
@@ -330,8 +374,7 @@ TEST_F(VorpiRender, SignalsEndTheRunWhileAReaderStalls)
         // The renderer's child, ffmpeg, leads a process group of its own.
         pid_t ffmpeg = 0;
         if (video) {
-            std::string children = "/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children";
-            EXPECT_TRUE(eventually([&] { return (ffmpeg = std::atoi(read(children).c_str())) > 0; }));
+            EXPECT_TRUE(eventually([&] { return (ffmpeg = childOf(child)) > 0; }));
             if (ffmpeg > 0)
                 kill(-ffmpeg, SIGSTOP);
         }
@@ -340,9 +383,9 @@ TEST_F(VorpiRender, SignalsEndTheRunWhileAReaderStalls)
         kill(child, SIGTERM);
         int status = 0;
         auto sent = std::chrono::steady_clock::now();
-        bool ended = eventually([&] { return waitpid(child, &status, WNOHANG) == child; });
+        bool exited = eventually([&] { return waitpid(child, &status, WNOHANG) == child; });
         auto took = std::chrono::steady_clock::now() - sent;
-        if (!ended)
+        if (!exited)
             kill(child, SIGKILL), waitpid(child, &status, 0);
         if (ffmpeg > 0)
             kill(-ffmpeg, SIGCONT), kill(-ffmpeg, SIGKILL);

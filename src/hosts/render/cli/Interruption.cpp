@@ -23,6 +23,7 @@ void Interruption::install()
     for (int signal : { SIGINT, SIGTERM, SIGHUP })
         sigaction(signal, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool Interruption::requested()

@@ -7,7 +7,8 @@
 class Interruption {
 public:
     // Installs the handlers (without SA_RESTART, so blocking writes and waits
-    // return early) and ignores SIGPIPE, which then shows up as a write error.
+    // return early) and ignores SIGPIPE and SIGXFSZ (a file size limit), which
+    // then show up as write errors (EPIPE, EFBIG).
     static void install();
 
     static bool requested();

@@ -6,7 +6,8 @@
 
 // Checks, before any work starts, what the command line alone cannot show:
 // that every output can be written where it is asked for, that no two
-// outputs share a file, and that ffmpeg is there when a video is asked for.
+// outputs or frames share a file, and that ffmpeg is there when a video is
+// asked for.
 // Throws UsageError with a one-line reason.
 class Preflight {
 public:

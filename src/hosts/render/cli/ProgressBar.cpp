@@ -1,5 +1,7 @@
 #include "cli/ProgressBar.hpp"
 
+#include "cli/Printable.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -63,7 +65,7 @@ void ProgressBar::finish(const std::string& line)
 {
     if (!_shown)
         return;
-    std::fprintf(stderr, "%s%s\n", _drawn ? "\r\033[K" : "", line.c_str());
+    std::fprintf(stderr, "%s%s\n", _drawn ? "\r\033[K" : "", printable(line).c_str());
     _drawn = false;
 }
 

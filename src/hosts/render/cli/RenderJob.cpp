@@ -97,18 +97,20 @@ void RenderJob::run()
     for (const RenderOptions::Output& output : _options.outputs)
         sinks.push_back(sinkFor(output, _options, _ffmpeg, host.framesPerSecond()));
 
-    auto traceFailed = [&] {
+    auto traceFailed = [&](int error) {
         // A signal that cut a write short is the way the run ends, not a write error.
         Interruption::check();
         // Like any filter, end quietly when the reader of standard output has gone (trace - | head).
-        if (!traceFile && errno == EPIPE)
+        if (!traceFile && error == EPIPE)
             Interruption::stopAsIf(SIGPIPE);
         std::string where = traceFile ? "'" + traceFile->target().string() + "'" : "standard output";
-        return std::runtime_error("cannot write the trace to " + where + ": " + std::strerror(errno));
+        return std::runtime_error("cannot write the trace to " + where + ": " + std::strerror(error));
     };
 
     ProgressBar progress(_options.frames, !_options.quiet && isatty(STDERR_FILENO));
-    for (int frame = 1; frame <= _options.frames; ++frame) {
+    // Counted so that neither number passes --frames, which may be the largest int.
+    for (int done = 0; done < _options.frames; ++done) {
+        int frame = done + 1;
         Interruption::check();
         if (trace)
             trace->beginFrame(frame);
@@ -117,15 +119,15 @@ void RenderJob::run()
             for (const std::unique_ptr<FrameSink>& sink : sinks)
                 sink->addFrame(canvas->image(), frame);
         }
-        if (traceStream && std::ferror(traceStream))
-            throw traceFailed();
+        if (trace && trace->writeError())
+            throw traceFailed(trace->writeError());
         progress.update(frame);
     }
 
     for (const std::unique_ptr<FrameSink>& sink : sinks)
         sink->finish(canvas->image());
     if (traceStream == stdout && std::fflush(stdout) != 0)
-        throw traceFailed();
+        throw traceFailed(errno);
     Interruption::check();
     std::vector<std::string> written;
     for (std::size_t i = 0; i < sinks.size(); ++i) {

@@ -1,5 +1,7 @@
 #include "output/AtomicFile.hpp"
 
+#include "cli/Printable.hpp"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,14 +20,17 @@ namespace {
 }
 
 // mkstemp() creates files readable by the owner only; a finished output gets
-// the permissions any newly created file would get.
-mode_t permissionsForNewFiles()
+// the permissions of the file it replaces, or those any new file would get.
+mode_t permissionsFor(const std::filesystem::path& destination)
 {
     static const mode_t mask = [] {
         mode_t current = umask(0);
         umask(current);
         return current;
     }();
+    struct stat existing;
+    if (stat(destination.c_str(), &existing) == 0)
+        return existing.st_mode & 0777;
     return 0666 & ~mask;
 }
 
@@ -49,44 +54,55 @@ std::string temporaryName(const std::filesystem::path& destination)
 
 }
 
-std::filesystem::path AtomicFile::destinationOf(const std::filesystem::path& target)
+std::vector<std::filesystem::path> AtomicFile::linkChain(const std::filesystem::path& target)
 {
     // As many links as the kernel follows in a path; a longer chain is a loop, left for the writer to report.
     constexpr int mostLinks = 40;
-    std::filesystem::path current = target;
-    for (int followed = 0; followed < mostLinks; ++followed) {
+    std::vector<std::filesystem::path> chain { target };
+    while (chain.size() <= mostLinks) {
+        std::filesystem::path current = chain.back();
         std::error_code error;
         if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)))
-            return current;
+            break;
         std::filesystem::path link = std::filesystem::read_symlink(current, error);
         if (error)
-            return current;
-        current = link.is_absolute() ? link : current.parent_path() / link;
+            break;
+        chain.push_back(link.is_absolute() ? link : current.parent_path() / link);
     }
-    return current;
+    return chain;
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target)
     : _target(std::move(target))
     , _destination(destinationOf(_target))
 {
-    std::string pattern = (_destination.parent_path() / temporaryName(_destination)).string();
-    _descriptor = mkostemp(pattern.data(), O_CLOEXEC);
-    if (_descriptor < 0)
-        fail("create a temporary file for", _target, errno);
+    std::filesystem::path directory = _destination.parent_path();
+    _directory = open(directory.empty() ? "." : directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    std::string pattern = (directory / temporaryName(_destination)).string();
+    _descriptor = _directory < 0 ? -1 : mkostemp(pattern.data(), O_CLOEXEC);
+    if (_descriptor < 0) {
+        int error = errno;
+        if (_directory >= 0)
+            close(_directory);
+        fail("create a temporary file for", _target, error);
+    }
     _temporary = pattern;
-    fchmod(_descriptor, permissionsForNewFiles());
+    fchmod(_descriptor, permissionsFor(_destination));
 }
 
 AtomicFile::~AtomicFile()
 {
-    if (_committed)
-        return;
-    if (_stream)
-        std::fclose(_stream);
-    else
-        close(_descriptor);
-    unlink(_temporary.c_str());
+    if (!_committed) {
+        if (_stream)
+            std::fclose(_stream);
+        else if (_descriptor >= 0)
+            close(_descriptor);
+        int error = unlinkat(_directory, _temporary.filename().c_str(), 0) == 0 ? 0 : errno;
+        if (error && error != ENOENT)
+            std::fprintf(stderr, "vorpi-render: cannot remove the temporary file '%s': %s\n",
+                printable(_temporary.string()).c_str(), std::strerror(error));
+    }
+    close(_directory);
 }
 
 std::FILE* AtomicFile::stream()
@@ -101,18 +117,18 @@ std::FILE* AtomicFile::stream()
 
 void AtomicFile::commit()
 {
-    if (_stream) {
-        bool failed = std::fflush(_stream) != 0 || std::ferror(_stream);
-        int error = errno;
-        failed = std::fclose(_stream) != 0 || failed;
-        _stream = nullptr;
-        _descriptor = -1;
-        if (failed)
-            fail("write", _target, error ? error : EIO);
-    } else {
-        close(_descriptor);
-        _descriptor = -1;
-    }
+    int error = 0;
+    if (_stream && (std::fflush(_stream) != 0 || std::ferror(_stream)))
+        error = errno ? errno : EIO;
+    // On disk before it replaces the target: after a crash, the old file or the new one, never a part of it.
+    if (!error && fsync(_descriptor) != 0)
+        error = errno;
+    if ((_stream ? std::fclose(_stream) : close(_descriptor)) != 0 && !error)
+        error = errno;
+    _stream = nullptr;
+    _descriptor = -1;
+    if (error)
+        fail("write", _target, error);
     if (std::rename(_temporary.c_str(), _destination.c_str()) != 0)
         fail("write", _target, errno);
     _committed = true;

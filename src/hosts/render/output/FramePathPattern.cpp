@@ -1,11 +1,20 @@
 #include "output/FramePathPattern.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
 namespace {
 
 constexpr int widestField = 20;
+
+std::vector<std::pair<char, char>> literal(std::string_view text)
+{
+    std::vector<std::pair<char, char>> shape;
+    for (char c : text)
+        shape.emplace_back(c, c);
+    return shape;
+}
 
 }
 
@@ -77,4 +86,61 @@ std::optional<int> FramePathPattern::numberIn(const std::string& fileName) const
 std::string FramePathPattern::extension() const
 {
     return std::filesystem::path(_prefix + "0" + _suffix).extension().string();
+}
+
+std::optional<std::string> FramePathPattern::nameSharedWith(const FramePathPattern& other, int lastFrame) const
+{
+    // Two shapes share the names that take, at each position, a byte both ranges hold.
+    for (const Shape& mine : shapes(lastFrame)) {
+        for (const Shape& theirs : other.shapes(lastFrame)) {
+            if (mine.size() != theirs.size())
+                continue;
+            std::string name;
+            for (std::size_t i = 0; i < mine.size(); ++i) {
+                char lowest = std::max(mine[i].first, theirs[i].first);
+                if (lowest > std::min(mine[i].second, theirs[i].second))
+                    break;
+                name += lowest;
+            }
+            if (name.size() == mine.size())
+                return name;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<FramePathPattern::Shape> FramePathPattern::shapes(int lastFrame) const
+{
+    // The numbers from 1 to lastFrame: the shorter ones, then those of its
+    // length that first fall below it at one digit, then lastFrame itself.
+    std::string last = std::to_string(lastFrame);
+    std::vector<Shape> numbers;
+    for (std::size_t length = 1; length < last.size(); ++length) {
+        Shape number { { '1', '9' } };
+        number.resize(length, { '0', '9' });
+        numbers.push_back(std::move(number));
+    }
+    for (std::size_t below = 0; below < last.size(); ++below) {
+        char lowest = below == 0 ? '1' : '0';
+        if (last[below] == lowest)
+            continue;
+        Shape number = literal(std::string_view(last).substr(0, below));
+        number.emplace_back(lowest, static_cast<char>(last[below] - 1));
+        number.resize(last.size(), { '0', '9' });
+        numbers.push_back(std::move(number));
+    }
+    numbers.push_back(literal(last));
+
+    char padding = _zeroPadded ? '0' : ' ';
+    std::vector<Shape> names;
+    for (const Shape& number : numbers) {
+        Shape name = literal(_prefix);
+        if (number.size() < static_cast<std::size_t>(_width))
+            name.resize(name.size() + static_cast<std::size_t>(_width) - number.size(), { padding, padding });
+        name.insert(name.end(), number.begin(), number.end());
+        Shape suffix = literal(_suffix);
+        name.insert(name.end(), suffix.begin(), suffix.end());
+        names.push_back(std::move(name));
+    }
+    return names;
 }

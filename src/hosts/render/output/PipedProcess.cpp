@@ -9,9 +9,9 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <poll.h>
-#include <spawn.h>
 #include <stdexcept>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -21,39 +21,34 @@ extern char** environ;
 
 namespace {
 
-class SpawnSettings {
-public:
-    SpawnSettings(int input, int errors)
-    {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
-
-        posix_spawnattr_init(&attributes);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-        posix_spawnattr_setpgroup(&attributes, 0);
-        // This process ignores SIGPIPE; the child gets the usual dispositions back.
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        for (int signal : { SIGPIPE, SIGINT, SIGTERM, SIGHUP })
-            sigaddset(&defaults, signal);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        sigset_t unblocked;
-        sigemptyset(&unblocked);
-        posix_spawnattr_setsigmask(&attributes, &unblocked);
-    }
-    ~SpawnSettings()
-    {
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    SpawnSettings(const SpawnSettings&) = delete;
-    SpawnSettings& operator=(const SpawnSettings&) = delete;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-};
+// What the child does between vfork() and exec: it still runs in this
+// process's memory, on its stack, so it only makes system calls. Leaves exec's
+// error in `execError` when it cannot run the program.
+[[noreturn]] void becomeChild(const char* program, char* const* argv, int input, int errors, pid_t parent,
+    const sigset_t& mask, volatile int& execError)
+{
+    setpgid(0, 0);
+    dup2(input, STDIN_FILENO);
+    int nothing = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    dup2(nothing, STDOUT_FILENO);
+    dup2(errors, STDERR_FILENO);
+    // This process ignores SIGPIPE and catches the stop signals in handlers
+    // that must not run here; the child gets the usual dispositions back.
+    // SIGXFSZ stays ignored: past a file size limit, ffmpeg says so and exits.
+    struct sigaction defaults = {};
+    defaults.sa_handler = SIG_DFL;
+    for (int signal : { SIGPIPE, SIGINT, SIGTERM, SIGHUP })
+        sigaction(signal, &defaults, nullptr);
+    // Killed with this process, even by SIGKILL. Should this process have died
+    // before the request, the child has another parent by now.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(127);
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
+    execve(program, argv, environ);
+    execError = errno;
+    _exit(127);
+}
 
 }
 
@@ -80,8 +75,21 @@ PipedProcess::PipedProcess(const std::filesystem::path& program, const std::vect
         throw std::runtime_error(std::string("cannot create a file for a child's messages: ") + std::strerror(error));
     }
 
-    SpawnSettings settings(ends[0], _errors);
-    int error = posix_spawn(&_child, name.c_str(), &settings.actions, &settings.attributes, argv.data(), environ);
+    // No signal handler may run in the child while it shares this process's memory.
+    sigset_t everything, unblocked, before;
+    sigfillset(&everything);
+    sigemptyset(&unblocked);
+    sigprocmask(SIG_SETMASK, &everything, &before);
+    volatile int execError = 0;
+    pid_t parent = getpid();
+    _child = vfork();
+    if (_child == 0)
+        becomeChild(name.c_str(), argv.data(), ends[0], _errors, parent, unblocked, execError);
+    int error = _child < 0 ? errno : execError;
+    // The child has exited by now if exec failed; reaped before a signal could cut the wait short.
+    if (error != 0 && _child > 0)
+        waitpid(_child, nullptr, 0);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     close(ends[0]);
     if (error != 0) {
         close(ends[1]);

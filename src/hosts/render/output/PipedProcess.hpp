@@ -8,8 +8,9 @@
 
 // A child process that reads its standard input from a pipe this process
 // writes. Its standard output goes to /dev/null, its standard error is kept
-// for this process to report, and it runs in a process
-// group of its own: a Ctrl-C reaches only this process, which ends the child.
+// for this process to report, and it runs in a process group of its own: a
+// Ctrl-C reaches only this process, which ends the child. Should this process
+// die without ending it (SIGKILL), the kernel kills the child too.
 class PipedProcess {
 public:
     // Starts `program` with `arguments` (without the program name); throws std::runtime_error.

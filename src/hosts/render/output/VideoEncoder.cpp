@@ -28,7 +28,8 @@ std::vector<std::string> arguments(
 {
     // ARGB32 pixels are native-endian words: B, G, R, A in memory on a little-endian machine.
     std::string pixelFormat = std::endian::native == std::endian::little ? "bgra" : "argb";
-    std::vector<std::string> result { "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt",
+    // -xerror: ffmpeg 5.1 exits 0 after some errors (a trailer it could not write), but still says so.
+    std::vector<std::string> result { "-hide_banner", "-loglevel", "error", "-xerror", "-y", "-f", "rawvideo", "-pix_fmt",
         pixelFormat, "-video_size", std::to_string(width) + "x" + std::to_string(height), "-framerate",
         std::to_string(framesPerSecond), "-i", "pipe:0", "-an" };
     for (std::string& argument : encoding(container))
@@ -38,11 +39,19 @@ std::vector<std::string> arguments(
     return result;
 }
 
-// ffmpeg's last line says why it failed, on the lines before it what it was
-// doing: "[out#0/mp4 @ 0x55d0c3a0] Error writing trailer: No space left on
-// device". The last line it is, without the component's tag, and with the
-// hidden temporary name that ffmpeg knows the output by replaced by the target.
-std::string ffmpegsReason(const std::string& messages, const std::string& temporary, const std::string& target)
+// An absolute path with the file protocol named, so that ffmpeg takes no part
+// of it for a protocol ("2026-12-06T18:00/v.mp4", "file:x/v.mp4") or an option ("-x/v.mp4").
+std::string urlOf(const std::filesystem::path& path)
+{
+    return "file:" + std::filesystem::absolute(path).string();
+}
+
+// At -loglevel error, whatever ffmpeg says is an error; its last line says
+// why, the lines before it what it was doing: "[out#0/mp4 @ 0x55d0c3a0] Error
+// writing trailer of file:/tmp/.v.mp4.tmp-Xq3Rk2: No space left on device".
+// The last line it is, without the component's tag, and with the hidden
+// temporary file that ffmpeg knows the output by replaced by the target.
+std::string ffmpegsReason(const std::string& messages, const std::string& url, const std::string& target)
 {
     std::size_t end = messages.find_last_not_of(" \r\n");
     if (end == std::string::npos)
@@ -52,8 +61,8 @@ std::string ffmpegsReason(const std::string& messages, const std::string& tempor
     std::string line = messages.substr(start, end + 1 - start);
     if (line.starts_with('[') && line.find("] ") != std::string::npos)
         line.erase(0, line.find("] ") + 2);
-    for (std::size_t at; (at = line.find(temporary)) != std::string::npos;)
-        line.replace(at, temporary.size(), target);
+    for (std::size_t at; (at = line.find(url)) != std::string::npos;)
+        line.replace(at, url.size(), target);
     return line;
 }
 
@@ -62,7 +71,8 @@ std::string ffmpegsReason(const std::string& messages, const std::string& tempor
 VideoEncoder::VideoEncoder(std::filesystem::path target, Container container, const std::filesystem::path& ffmpeg,
     int width, int height, int framesPerSecond)
     : _file(std::move(target))
-    , _ffmpeg(ffmpeg, arguments(container, width, height, framesPerSecond, _file.temporaryPath().string()))
+    , _url(urlOf(_file.temporaryPath()))
+    , _ffmpeg(ffmpeg, arguments(container, width, height, framesPerSecond, _url))
 {
 }
 
@@ -74,7 +84,8 @@ void VideoEncoder::addFrame(const ImageView& image, int)
 
 void VideoEncoder::finish(const ImageView&)
 {
-    if (int status = _ffmpeg.closeAndWait(); status != 0)
+    int status = _ffmpeg.closeAndWait();
+    if (status != 0 || !reason().empty())
         fail(status);
 }
 
@@ -96,10 +107,14 @@ bool VideoEncoder::writePixels(const ImageView& image)
     return true;
 }
 
+std::string VideoEncoder::reason() const
+{
+    return ffmpegsReason(_ffmpeg.standardError(), _url, _file.target().string());
+}
+
 void VideoEncoder::fail(int status) const
 {
-    std::string reason = ffmpegsReason(_ffmpeg.standardError(), _file.temporaryPath().string(),
-        _file.target().string());
+    std::string why = reason();
     throw std::runtime_error("ffmpeg could not write '" + _file.target().string() + "'"
-        + (reason.empty() ? " (exit status " + std::to_string(status) + ")" : ": " + reason));
+        + (why.empty() ? " (exit status " + std::to_string(status) + ")" : ": " + why));
 }

@@ -1,5 +1,7 @@
 #include "surfaces/TraceSurface.hpp"
 
+#include <cerrno>
+
 TraceSurface::TraceSurface(std::FILE* out)
     : _out(out)
 {
@@ -7,21 +9,18 @@ TraceSurface::TraceSurface(std::FILE* out)
 
 void TraceSurface::beginFrame(int number)
 {
-    if (std::ferror(_out))
-        return;
-    std::fprintf(_out, "frame %d\n", number);
+    if (!_writeError && std::fprintf(_out, "frame %d\n", number) < 0)
+        _writeError = errno;
 }
 
 void TraceSurface::setColor(double red, double green, double blue, double alpha)
 {
-    if (std::ferror(_out))
-        return;
-    std::fprintf(_out, "color %.17g %.17g %.17g %.17g\n", red, green, blue, alpha);
+    if (!_writeError && std::fprintf(_out, "color %.17g %.17g %.17g %.17g\n", red, green, blue, alpha) < 0)
+        _writeError = errno;
 }
 
 void TraceSurface::strokeSegment(double x1, double y1, double x2, double y2, double width)
 {
-    if (std::ferror(_out))
-        return;
-    std::fprintf(_out, "stroke %.17g %.17g %.17g %.17g %.17g\n", x1, y1, x2, y2, width);
+    if (!_writeError && std::fprintf(_out, "stroke %.17g %.17g %.17g %.17g %.17g\n", x1, y1, x2, y2, width) < 0)
+        _writeError = errno;
 }

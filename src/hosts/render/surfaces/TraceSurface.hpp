@@ -13,10 +13,14 @@
 //     stroke X1 Y1 X2 Y2 W
 class TraceSurface final : public DrawingSurface {
 public:
-    // Writes to `out`, which the caller owns and checks for write errors. After
-    // one, nothing more is written: a reader that stopped reading would block
-    // every further write, and a write cut short by a signal would be undone.
+    // Writes to `out`, which the caller owns. After a write error, nothing more
+    // is written: a reader that stopped reading would block every further
+    // write, and a write cut short by a signal would be undone.
     explicit TraceSurface(std::FILE* out);
+
+    // The errno of the write that failed, taken at once, before later calls
+    // change it; 0 while every write has gone through.
+    int writeError() const { return _writeError; }
 
     // Starts frame `number`, counting from 1.
     void beginFrame(int number);
@@ -25,4 +29,5 @@ public:
 
 private:
     std::FILE* _out;
+    int _writeError = 0;
 };

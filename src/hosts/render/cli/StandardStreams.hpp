@@ -1,0 +1,12 @@
+#pragma once
+
+// Descriptors 0, 1 and 2 as the program found them. Started with one of them
+// closed, a program would give that number to the first file it opens, and
+// whatever it printed there would land in that file.
+class StandardStreams {
+public:
+    // Opens /dev/null on each one that is closed. Call before opening anything.
+    static void secure();
+    // Whether standard output was open for writing when secure() ran.
+    static bool outputWasWritable();
+};
