@@ -3,10 +3,11 @@
 #include "cli/CommandLine.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/Preflight.hpp"
-#include "cli/Printable.hpp"
+#include "options/Printable.hpp"
 #include "cli/RenderJob.hpp"
 #include "cli/StandardStreams.hpp"
 #include "cli/UsageError.hpp"
+#include "options/OptionError.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -67,6 +68,8 @@ int main(int argc, char** argv)
         RenderJob(options, *options.seed, preflight.ffmpeg()).run();
         return 0;
     } catch (const UsageError& error) {
+        return complain(error.what(), 2);
+    } catch (const OptionError& error) {
         return complain(error.what(), 2);
     } catch (const Interruption::Raised&) {
         Interruption::dieOfSignal();

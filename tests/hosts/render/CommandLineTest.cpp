@@ -1,6 +1,10 @@
+#include "HostInputCases.hpp"
 #include "cli/CommandLine.hpp"
 #include "cli/ProgressBar.hpp"
 #include "output/FramePathPattern.hpp"
+
+#include "options/ScaleSetting.hpp"
+#include "options/SeedSetting.hpp"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +28,30 @@ TEST(CommandLine, ReadsEveryOptionInBothSpellingsOverTheDefaults)
     EXPECT_EQ(options.outputs[0].format, RenderOptions::Format::Png);
     EXPECT_EQ(options.outputs[1].format, RenderOptions::Format::Webm);
     EXPECT_TRUE(options.outputs[2].numbered);
+}
+
+TEST(CommandLine, ReadsScalesAndSeedsAsEveryHostDoes)
+{
+    auto refusal = [](const std::vector<std::string>& arguments) -> std::string {
+        try {
+            CommandLine::parse(arguments);
+            return "";
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+    };
+    for (const ScaleCase& row : scaleCases) {
+        if (row.scale)
+            EXPECT_EQ(CommandLine::parse({ "--scale", row.text }).scale, *row.scale == 0 ? 1 : *row.scale) << row.text;
+        else
+            EXPECT_EQ(refusal({ "--scale", row.text }), refusalOf("--scale", row.text, ScaleSetting::expected));
+    }
+    for (const SeedCase& row : seedCases) {
+        if (row.seed)
+            EXPECT_EQ(CommandLine::parse({ "--seed=" + std::string(row.text) }).seed, *row.seed) << row.text;
+        else
+            EXPECT_EQ(refusal({ "--seed=" + std::string(row.text) }), refusalOf("--seed", row.text, SeedSetting::expected));
+    }
 }
 
 TEST(FramePathPattern, NumbersTheFileNameOnly)

@@ -1,6 +1,7 @@
 #include "options/OptionReader.hpp"
 
-#include <cstdio>
+#include "options/Printable.hpp"
+
 #include <utility>
 
 OptionReader::OptionReader(std::vector<std::string> arguments, Dashes dashes)
@@ -57,21 +58,5 @@ void OptionReader::unknown() const
 
 std::string OptionReader::quoted(std::string_view text)
 {
-    std::string result = "'";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        // U+0080 to U+009F, which some terminals take as controls, are C2 80 to C2 9F in UTF-8.
-        bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F
-            && static_cast<unsigned char>(text[i + 1]) >= 0x80;
-        if (byte == '\\') {
-            result += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F || c1) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c1 ? static_cast<unsigned char>(text[++i]) : byte);
-            result += c1 ? std::string("\\u00") + (escaped + 2) : escaped;
-        } else {
-            result += text[i];
-        }
-    }
-    return result + "'";
+    return "'" + printable(text) + "'";
 }

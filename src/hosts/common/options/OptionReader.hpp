@@ -42,7 +42,7 @@ public:
     void once();
     [[noreturn]] void unknown() const;
 
-    // 'text' with control characters, C1 controls and backslashes escaped, so that it prints on one line as it is.
+    // 'text', printable on one line.
     static std::string quoted(std::string_view text);
 
 private:

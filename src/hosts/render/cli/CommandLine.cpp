@@ -1,14 +1,18 @@
 #include "cli/CommandLine.hpp"
 
 #include "cli/UsageError.hpp"
+#include "limits/DrawingLimits.hpp"
+#include "options/OptionReader.hpp"
+#include "options/ScaleSetting.hpp"
+#include "options/SeedSetting.hpp"
 #include "output/FramePathPattern.hpp"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <limits>
-#include <set>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -25,54 +29,21 @@ std::optional<Number> wholeNumber(std::string_view text, Number min, Number max)
     return value;
 }
 
-void readSize(const std::string& text, RenderOptions& options)
+std::optional<std::pair<int, int>> parseSize(std::string_view text)
 {
     std::size_t cross = text.find('x');
-    std::optional<int> width, height;
-    if (cross != std::string::npos) {
-        width = wholeNumber(std::string_view(text).substr(0, cross), 1, RenderOptions::largestSide);
-        height = wholeNumber(std::string_view(text).substr(cross + 1), 1, RenderOptions::largestSide);
-    }
+    if (cross == std::string_view::npos)
+        return std::nullopt;
+    auto width = wholeNumber(text.substr(0, cross), 1, DrawingLimits::largestSide);
+    auto height = wholeNumber(text.substr(cross + 1), 1, DrawingLimits::largestSide);
     if (!width || !height)
-        throw UsageError("invalid --size '" + text + "': expected WIDTHxHEIGHT, each side a whole number from 1 to "
-            + std::to_string(RenderOptions::largestSide));
-    options.width = *width;
-    options.height = *height;
+        return std::nullopt;
+    return std::pair { *width, *height };
 }
 
-void readFrames(const std::string& text, RenderOptions& options)
+std::optional<int> parseFrames(std::string_view text)
 {
-    constexpr int most = std::numeric_limits<int>::max();
-    std::optional<int> frames = wholeNumber(text, 1, most);
-    if (!frames)
-        throw UsageError("invalid --frames '" + text + "': expected a whole number from 1 to " + std::to_string(most));
-    options.frames = *frames;
-}
-
-void readSeed(const std::string& text, RenderOptions& options)
-{
-    constexpr std::uint32_t most = std::numeric_limits<std::uint32_t>::max();
-    std::optional<std::uint32_t> seed = wholeNumber(text, std::uint32_t { 0 }, most);
-    if (!seed)
-        throw UsageError("invalid --seed '" + text + "': expected a whole number from 0 to " + std::to_string(most));
-    options.seed = *seed;
-}
-
-// A number from 1 to 4 in plain decimals, such as 2 or 1.5: no sign, exponent or space.
-void readScale(const std::string& text, RenderOptions& options)
-{
-    std::size_t point = text.find('.');
-    auto digits = [](std::string_view part) {
-        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    bool plain = digits(std::string_view(text).substr(0, point))
-        && (point == std::string::npos || digits(std::string_view(text).substr(point + 1)));
-    double scale = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale, std::chars_format::fixed);
-    if (!plain || error != std::errc() || end != text.data() + text.size() || scale < RenderOptions::smallestScale
-        || scale > RenderOptions::largestScale)
-        throw UsageError("invalid --scale '" + text + "': expected a number from 1 to 4, such as 2 or 1.5");
-    options.scale = scale;
+    return wholeNumber(text, 1, std::numeric_limits<int>::max());
 }
 
 std::string lowercase(std::string text)
@@ -120,61 +91,39 @@ void readOutput(const std::string& text, RenderOptions& options)
 RenderOptions CommandLine::parse(const std::vector<std::string>& arguments)
 {
     RenderOptions options;
-    std::set<std::string> seen;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::optional<std::string> attached;
-        if (std::size_t equals = name.find('='); name.starts_with("--") && equals != std::string::npos) {
-            attached = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        auto flag = [&] {
-            if (attached)
-                throw UsageError("option " + name + " takes no value");
-        };
-        auto value = [&]() -> std::string {
-            if (attached)
-                return *attached;
-            if (i + 1 >= arguments.size())
-                throw UsageError("option " + name + " needs a value");
-            return arguments[++i];
-        };
-        if (name != "--output" && name.starts_with("--") && !seen.insert(name).second)
-            throw UsageError("option " + name + " is given more than once");
-
-        if (name == "--help") {
-            flag();
-            options.help = true;
+    OptionReader reader(arguments, OptionReader::Dashes::Two);
+    while (std::optional<std::string> name = reader.next()) {
+        if (*name != "output")
+            reader.once();
+        if (*name == "help" || *name == "version") {
+            reader.noValue();
+            (*name == "help" ? options.help : options.version) = true;
             return options;
-        } else if (name == "--version") {
-            flag();
-            options.version = true;
-            return options;
-        } else if (name == "--size") {
-            readSize(value(), options);
-        } else if (name == "--scale") {
-            readScale(value(), options);
-        } else if (name == "--frames") {
-            readFrames(value(), options);
-        } else if (name == "--seed") {
-            readSeed(value(), options);
-        } else if (name == "--preview") {
-            flag();
+        } else if (*name == "size") {
+            std::tie(options.width, options.height) = reader.value(parseSize,
+                ("WIDTHxHEIGHT, each side a whole number from 1 to " + std::to_string(DrawingLimits::largestSide)).c_str());
+        } else if (*name == "scale") {
+            // Off screen there is no desktop to ask: auto is 1.
+            options.scale = reader.value(ScaleSetting::parse, ScaleSetting::expected).resolve(1);
+        } else if (*name == "frames") {
+            options.frames = reader.value(parseFrames, "a whole number from 1 to 2147483647");
+        } else if (*name == "seed") {
+            options.seed = reader.value(SeedSetting::parse, SeedSetting::expected);
+        } else if (*name == "preview") {
+            reader.noValue();
             options.preview = true;
-        } else if (name == "--output") {
-            readOutput(value(), options);
-        } else if (name == "--trace") {
-            std::string path = value();
+        } else if (*name == "output") {
+            readOutput(reader.value(), options);
+        } else if (*name == "trace") {
+            std::string path = reader.value();
             if (path.empty())
                 throw UsageError("option --trace needs a file name, or - for standard output");
             options.trace = path;
-        } else if (name == "--quiet") {
-            flag();
+        } else if (*name == "quiet") {
+            reader.noValue();
             options.quiet = true;
-        } else if (name.starts_with("-")) {
-            throw UsageError("unknown option " + name + " (see --help)");
         } else {
-            throw UsageError("unexpected argument '" + name + "' (see --help)");
+            reader.unknown();
         }
     }
     if (options.outputs.empty() && !options.trace)
@@ -189,8 +138,8 @@ Runs the vorpi screen saver off screen, as fast as the machine allows, and
 records it as an image, a video, numbered images or a trace of its drawing.
 
   --size WxH       area in pixels, each side 1 to 16384 (default 1920x1080)
-  --scale S        pixels per point, 1 to 4 (default 1): the screen saver sees
-                   an area of W/S x H/S points, drawn S times as large
+  --scale S        pixels per point, 1 to 4 (default 1; auto is 1 here): the
+                   screen saver sees an area of W/S x H/S points, drawn S times as large
   --frames N       number of frames, 30 to a second (default 300)
   --seed S         seed of the random sources, 0 to 4294967295 (default: a
                    fresh one, printed on standard error so the run can be repeated)

@@ -1,6 +1,6 @@
 #include "cli/ProgressBar.hpp"
 
-#include "cli/Printable.hpp"
+#include "options/Printable.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -17,10 +17,6 @@ struct RenderOptions {
         bool numbered = false;
     };
 
-    static constexpr int largestSide = 16384;
-    static constexpr double smallestScale = 1;
-    static constexpr double largestScale = 4;
-
     int width = 1920;
     int height = 1080;
     int frames = 300;

@@ -1,6 +1,6 @@
 #include "output/AtomicFile.hpp"
 
-#include "cli/Printable.hpp"
+#include "options/Printable.hpp"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "cli/Printable.hpp"
+#include "options/Printable.hpp"
 
 #include <cstdio>
 
