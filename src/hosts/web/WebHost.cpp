@@ -1,75 +1,116 @@
 #include "WebHost.hpp"
 
+#include "DefaultBackend.hpp"
+#include "limits/DrawingLimits.hpp"
 #include "platform/RandomSources.hpp"
 
 #include <algorithm>
-#include <cmath>
 
-std::unique_ptr<WebHost> WebHost::create(int cssWidth, int cssHeight, double scale, std::uint32_t seed)
+WebHost::WebHost(std::uint32_t seed)
+    : _seed(seed)
 {
-    if (cssWidth < 1 || cssHeight < 1 || !std::isfinite(scale) || scale <= 0)
-        return nullptr;
-    double width = std::round(cssWidth * scale);
-    double height = std::round(cssHeight * scale);
-    if (width < 1 || height < 1 || width > maxSide || height > maxSide || width * height > maxPixels)
-        return nullptr;
-
-    // Sizes that pass these checks are ones the view takes: its session never throws here.
-    CGSize area { static_cast<double>(cssWidth), static_cast<double>(cssHeight) };
-    return std::unique_ptr<WebHost>(new WebHost(area, static_cast<int>(width), static_cast<int>(height), scale, seed));
 }
 
-WebHost::WebHost(CGSize area, int width, int height, double scale, std::uint32_t seed)
-    : _width(width)
-    , _height(height)
-    , _canvas(width, height)
-    , _scaled(_canvas, scale)
-    , _session(area, false, RandomSources::seeded(seed))
-    , _rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
+WebHost::Shape WebHost::shapeFor(int deviceWidth, int deviceHeight, double ratio)
 {
-    _session.start();
-    copyToRgba({ 0, 0, width, height });
+    double fitting = DrawingLimits::fittingScale(deviceWidth, deviceHeight, 1);
+    if (fitting <= 0 || !(ratio > 0))
+        return { 0, 0, 0 };
+    return { DrawingLimits::pixels(deviceWidth, fitting), DrawingLimits::pixels(deviceHeight, fitting), ratio * fitting };
 }
 
-void WebHost::runFrame()
+double WebHost::noteShape(Shape shape, Clock::time_point now)
 {
-    _touched.clear();
-    if (!_session.isAnimating())
+    // Nothing taken yet: the first shape is taken at once.
+    _pending.note(shape, _taken.value_or(Shape { -1, -1, 0 }), now);
+    if (!_pending.isPending())
+        return -1;
+    if (!_taken)
+        return 0;
+    return std::max(0.0, std::chrono::duration<double, std::milli>(_pending.settlesAt() - now).count());
+}
+
+WebHost::Outcome WebHost::takeShape()
+{
+    Shape shape = _pending.take();
+    _taken = shape;
+    if (shape.width < 1 || shape.height < 1)
+        return Outcome::NoRoom;
+    // One block for the whole canvas, so that memory grows once for the new
+    // size, and a refusal leaves the picture that is there untouched.
+    std::size_t bytes = static_cast<std::size_t>(shape.width) * shape.height * 4;
+    std::unique_ptr<std::uint32_t, Free> pixels(static_cast<std::uint32_t*>(std::malloc(bytes)));
+    if (!pixels)
+        return Outcome::NoMemory;
+    ImageView image { reinterpret_cast<std::uint8_t*>(pixels.get()), shape.width, shape.height, shape.width * 4 };
+    if (_picture) {
+        _picture->reshape(shape.width, shape.height, shape.scale, [&] { return DefaultBackend::makeCanvas(image); });
+    } else {
+        _picture.emplace(DefaultBackend::makeCanvas(image), shape.scale, false, RandomSources::seeded(_seed));
+        if (_animating)
+            _picture->session().start();
+    }
+    _pixels = std::move(pixels);
+    return Outcome::Drawn;
+}
+
+void WebHost::setAnimating(bool animating)
+{
+    if (animating && !_animating)
+        _clock.reset();
+    _animating = animating;
+    if (!_picture || _picture->session().isAnimating() == animating)
         return;
-    _session.frame(_scaled);
-    _touched = _canvas.takeTouchedAreas();
-    for (const PixelRect& area : _touched)
-        copyToRgba(area);
+    if (animating)
+        _picture->session().start();
+    else
+        _picture->session().stop();
+}
+
+bool WebHost::tick(Clock::time_point now)
+{
+    if (!_picture || !_picture->session().isAnimating())
+        return false;
+    if (!_clock) {
+        _clock.emplace(_picture->session().interval());
+        _clock->start(now);
+    }
+    if (!_clock->isDue(now + displaySlack))
+        return false;
+    step();
+    _clock->frameDone(now + displaySlack);
+    return true;
+}
+
+void WebHost::step()
+{
+    if (_picture)
+        _copied.copy(_picture->canvas().image(), _picture->frame());
+}
+
+void WebHost::copyWhole()
+{
+    if (!_picture)
+        return;
+    ImageView image = _picture->canvas().image();
+    // Bands of about a million pixels keep the copy small for any canvas.
+    int rows = std::max(1, (1 << 20) / image.width);
+    std::vector<PixelRect> bands;
+    for (int top = 0; top < image.height; top += rows)
+        bands.push_back({ 0, top, image.width, std::min(rows, image.height - top) });
+    _copied.copy(image, bands);
 }
 
 int WebHost::recordFrame()
 {
-    _recording.clear();
-    _session.frame(_recording);
     _recorded.clear();
+    if (!_picture)
+        return 0;
+    _recording.clear();
+    _picture->session().frame(_recording);
     for (const RecordingSurface::Call& call : _recording.calls()) {
         _recorded.push_back(call.kind == RecordingSurface::Call::Kind::Stroke ? 1 : 0);
         _recorded.insert(_recorded.end(), call.values.begin(), call.values.end());
     }
     return static_cast<int>(_recording.calls().size());
-}
-
-void WebHost::copyToRgba(const PixelRect& area)
-{
-    ImageView image = _canvas.image();
-    int left = std::max(area.x, 0);
-    int right = std::min(area.x + area.width, _width);
-    int top = std::max(area.y, 0);
-    int bottom = std::min(area.y + area.height, _height);
-    for (int y = top; y < bottom; ++y) {
-        std::uint8_t* out = _rgba.data() + (static_cast<std::size_t>(y) * _width + left) * 4;
-        for (int x = left; x < right; ++x, out += 4) {
-            // The canvas stays opaque, so its premultiplied colour is the plain one.
-            std::uint32_t argb = image.pixel(x, y);
-            out[0] = static_cast<std::uint8_t>(argb >> 16);
-            out[1] = static_cast<std::uint8_t>(argb >> 8);
-            out[2] = static_cast<std::uint8_t>(argb);
-            out[3] = static_cast<std::uint8_t>(argb >> 24);
-        }
-    }
 }

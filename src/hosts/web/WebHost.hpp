@@ -1,60 +1,84 @@
 #pragma once
 
-#include "PixelRect.hpp"
-#include "RasterCanvas.hpp"
-#include "ScaledSurface.hpp"
+#include "RgbaAreas.hpp"
+#include "loop/FrameClock.hpp"
+#include "loop/PendingReshape.hpp"
+#include "picture/SaverPicture.hpp"
 #include "saver/RecordingSurface.hpp"
-#include "saver/ScreenSaverSession.hpp"
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
-// The host behind the web page: one view laid out in CSS pixels, drawn at the
-// device's scale into a raster canvas, and a copy of that canvas in the byte
-// order a browser's ImageData takes, refreshed where each frame drew.
+// The host behind the web page: one picture of the window at device pixels,
+// made when the window's shape has settled and made again, on the same random
+// sources and frame count, whenever the shape changes (a resize, a new
+// devicePixelRatio). Each frame's touched areas are copied out for the page
+// in ImageData's byte order.
 class WebHost {
 public:
-    // The largest canvas a page may ask for, in device pixels: within what a
-    // browser lets a canvas hold, and what the wasm heap holds twice over.
-    static constexpr int maxSide = 16384;
-    static constexpr std::int64_t maxPixels = 8192 * 8192;
+    using Clock = FrameClock::Clock;
+    using Shape = PendingReshape::Shape;
+    enum class Outcome { Drawn, NoRoom, NoMemory };
 
-    // Null when the size or scale is out of range.
-    static std::unique_ptr<WebHost> create(int cssWidth, int cssHeight, double scale, std::uint32_t seed);
+    // An animation frame may come a hair before a deadline that a display
+    // refresh lands on: counting it due keeps 30 frames a second on a 60 Hz
+    // display instead of every third refresh. The grid keeps the average.
+    static constexpr auto displaySlack = std::chrono::milliseconds(4);
 
-    void startAnimation() { _session.start(); }
-    void stopAnimation() { _session.stop(); }
+    explicit WebHost(std::uint32_t seed);
 
-    // Runs one frame (none while the animation is stopped) and copies what it touched.
-    void runFrame();
-    // Runs one frame into a recording instead of the canvas and returns how many
-    // drawing calls it made, as the view made them (unscaled).
+    // The canvas for a window of deviceWidth x deviceHeight device pixels,
+    // `ratio` of them to a CSS pixel: those very pixels when they fit the
+    // limits, or the largest canvas that does, which the browser stretches
+    // over the window. Zero-sized when nothing fits.
+    static Shape shapeFor(int deviceWidth, int deviceHeight, double ratio);
+    // Notes the window's shape at `now`; returns the milliseconds until it is
+    // due to be taken (0 for the first shape), or -1 when it is the one taken last.
+    double noteShape(Shape shape, Clock::time_point now);
+    // Makes the picture for the noted shape, or a new view of it on the same
+    // random sources; the last picture stays as it was when this fails.
+    Outcome takeShape();
+
+    void setAnimating(bool animating);
+    // Runs a frame if one is due at `now`, an animation frame's time; returns whether it ran.
+    bool tick(Clock::time_point now);
+    // Runs a frame now (none while stopped) and copies what it touched.
+    void step();
+    // Copies the whole canvas, as bands of rows.
+    void copyWhole();
+    // What the last step or copyWhole copied.
+    const RgbaAreas& copied() const { return _copied; }
+
+    // Runs one frame into a recording instead of the canvas and returns how
+    // many drawing calls it made, as the view made them (in points).
     int recordFrame();
     // The recorded calls, six doubles each: 0 for a colour or 1 for a stroke, then its five values.
     const std::vector<double>& recordedCalls() const { return _recorded; }
 
-    std::int64_t framesRun() const { return _session.framesRun(); }
-    double frameIntervalSeconds() const { return _session.interval(); }
-    int width() const { return _width; }
-    int height() const { return _height; }
-    // width x height pixels, four bytes each: red, green, blue, alpha (ImageData's order).
-    const std::uint8_t* rgba() const { return _rgba.data(); }
-    // The areas the last frame changed, in device pixels.
-    const std::vector<PixelRect>& touchedAreas() const { return _touched; }
+    bool hasPicture() const { return _picture.has_value(); }
+    std::int64_t framesRun() { return _picture ? _picture->session().framesRun() : 0; }
+    int width() { return _picture ? _picture->canvas().image().width : 0; }
+    int height() { return _picture ? _picture->canvas().image().height : 0; }
+    double scale() const { return _picture ? _picture->scale() : 0; }
 
 private:
-    WebHost(CGSize area, int width, int height, double scale, std::uint32_t seed);
+    struct Free {
+        void operator()(void* memory) const { std::free(memory); }
+    };
 
-    void copyToRgba(const PixelRect& area);
-
-    int _width;
-    int _height;
-    RasterCanvas _canvas;
-    ScaledSurface _scaled;
+    std::uint32_t _seed;
+    bool _animating = true;
+    std::optional<Shape> _taken;
+    PendingReshape _pending;
+    std::optional<FrameClock> _clock;
+    // The canvas draws into these; freed only after the picture has let go of them.
+    std::unique_ptr<std::uint32_t, Free> _pixels;
+    std::optional<SaverPicture> _picture;
+    RgbaAreas _copied;
     RecordingSurface _recording;
-    ScreenSaverSession _session;
-    std::vector<std::uint8_t> _rgba;
-    std::vector<PixelRect> _touched;
     std::vector<double> _recorded;
 };

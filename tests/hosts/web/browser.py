@@ -3,11 +3,13 @@ the site, both started on demand and ended by the test that started them."""
 
 import fcntl
 import functools
+import glob
 import http.server
 import json
 import os
 import select
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -15,18 +17,22 @@ import time
 
 
 class Site:
-    """Serves a folder on a free 127.0.0.1 port; paths in `missing` answer 404."""
+    """Serves a folder on a free 127.0.0.1 port; paths in `missing` answer 404,
+    and every path that got an error is kept in `errors`."""
 
     def __init__(self, folder, missing=()):
-        class Handler(http.server.SimpleHTTPRequestHandler):
-            extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                              '.wasm': 'application/wasm', '.js': 'text/javascript'}
+        errors = self.errors = []
 
+        class Handler(http.server.SimpleHTTPRequestHandler):
             def do_GET(self):
                 if self.path.split('?')[0].lstrip('/') in missing:
                     self.send_error(404)
                 else:
                     super().do_GET()
+
+            def send_error(self, code, *args, **kwargs):
+                errors.append(self.path)
+                super().send_error(code, *args, **kwargs)
 
             def log_message(self, *args):
                 pass
@@ -42,6 +48,12 @@ class Site:
         self._server.server_close()
         self._thread.join(10)
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
 
 class BrowserError(Exception):
     pass
@@ -50,7 +62,7 @@ class BrowserError(Exception):
 class Browser:
     """One headless Chromium with one page, commands sent over --remote-debugging-pipe."""
 
-    def __init__(self, width, height, scale=1, flags=()):
+    def __init__(self):
         self._profile = tempfile.mkdtemp(prefix='vorpi-chromium-')
         to_browser_read, self._to_browser = os.pipe()
         self._from_browser, from_browser_write = os.pipe()
@@ -65,9 +77,9 @@ class Browser:
         self._process = subprocess.Popen(
             ['chromium', '--headless=new', '--no-sandbox', '--disable-gpu', '--remote-debugging-pipe',
              '--user-data-dir=' + self._profile, '--force-color-profile=srgb', '--no-first-run',
-             '--hide-scrollbars', '--mute-audio', '--window-size=%d,%d' % (width, height), *flags, 'about:blank'],
+             '--hide-scrollbars', '--mute-audio', 'about:blank'],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            close_fds=False, preexec_fn=give_pipes)
+            close_fds=False, preexec_fn=give_pipes, start_new_session=True)
         os.close(to_browser_read)
         os.close(from_browser_write)
         self._buffer = b''
@@ -76,24 +88,33 @@ class Browser:
         try:
             target = self.send('Target.createTarget', url='about:blank')['targetId']
             self._session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
-            self.resize(width, height, scale)
         except BaseException:
             self.close()
             raise
 
     def close(self):
-        if self._process.poll() is None:
-            self._process.kill()
+        """Ends Chromium and every process it started, then removes its profile:
+        a helper process left running writes into the profile after it is gone."""
+        os.killpg(self._process.pid, signal.SIGKILL)
         self._process.wait(10)
+        deadline = time.monotonic() + 10
+        while self._session_alive() and time.monotonic() < deadline:
+            time.sleep(0.02)
         os.close(self._to_browser)
         os.close(self._from_browser)
-        shutil.rmtree(self._profile, ignore_errors=True)
+        shutil.rmtree(self._profile)
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
+    def _session_alive(self):
+        """Whether a process of Chromium's session is still more than a zombie."""
+        for stat in glob.glob('/proc/[0-9]*/stat'):
+            try:
+                with open(stat) as file:
+                    fields = file.read().rsplit(')', 1)[1].split()
+            except OSError:
+                continue
+            if fields[3] == str(self._process.pid) and fields[0] != 'Z':
+                return True
+        return False
 
     def send(self, method, timeout=30, **params):
         self._next_id += 1
@@ -124,6 +145,10 @@ class Browser:
     def resize(self, width, height, scale=1):
         self.send('Emulation.setDeviceMetricsOverride', width=width, height=height,
                   deviceScaleFactor=scale, mobile=False)
+        # Chromium re-evaluates media queries for an emulated ratio alone (as it
+        # does for a real one) only when the emulated media changes too.
+        self.send('Emulation.setEmulatedMedia', media='screen')
+        self.send('Emulation.setEmulatedMedia', media='')
 
     def evaluate(self, expression, timeout=30):
         """The value of a JavaScript expression (awaited when it is a promise)."""
@@ -143,8 +168,11 @@ class Browser:
                 raise BrowserError('waited %g s for %s' % (timeout, expression))
             time.sleep(0.05)
 
-    def open(self, url, ready='!!window.vorpiPage || !document.getElementById("message").hidden'):
-        """Loads a page and waits until its script has started or given up."""
+    def open(self, url, prelude='window.vorpiStepped = true',
+             ready='!!window.vorpiPage || !document.getElementById("message").hidden'):
+        """Loads a page with `prelude` run before its scripts (by default the
+        page runs stepped) and waits until its script has started or given up."""
+        script = self.send('Page.addScriptToEvaluateOnNewDocument', source=prelude)['identifier']
         self.send('Page.enable')
         self.send('Page.navigate', url=url)
         # Evaluating before the new document is loaded can go unanswered.
@@ -152,4 +180,5 @@ class Browser:
         while self._receive(deadline).get('method') != 'Page.loadEventFired':
             pass
         self.send('Page.disable')
+        self.send('Page.removeScriptToEvaluateOnNewDocument', identifier=script)
         self.wait_for(ready)

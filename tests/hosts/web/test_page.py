@@ -1,22 +1,24 @@
-"""The web page in headless Chromium, served from a local port.
-
-Usage: test_page.py SITE_FOLDER VORPI_RENDER [unittest arguments]; exits 77 when
-there is no site (scripts/build-web makes it).
-Most cases load the page with ?test, where the page runs no animation frames
-of its own and the test runs them with vorpiPage.step(n): headless virtual
-time runs timers, not animation frames, and a known count makes pixels repeatable.
-"""
+"""The web page in headless Chromium. Usage: test_page.py SITE_FOLDER VORPI_RENDER
+[unittest arguments]; exits 77 when there is no site (scripts/build-web makes it).
+Most cases load the page stepped (browser.open's default): a known count of
+frames, run by vorpiPage.step(n), makes pixels repeatable."""
 
 import base64
 import gzip
 import os
-import struct
+import re
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
+import urllib.parse
 
 from browser import Browser, Site
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', '..', 'reference'))
+import vorpi_reference as model  # noqa: E402
 
 SITE = VORPI_RENDER = None
 
@@ -33,80 +35,69 @@ CANVAS_STATE = '''(() => {
   return { hash, equal, width: canvas.width, height: canvas.height, frames: vorpiPage.frames() };
 })()'''
 
-# Runs %d frames of traceHost into recordings; each frame's calls as base64 doubles.
-RECORD_FRAMES = '''(count => {
-  const wasm = vorpiPage.module, frames = [];
-  for (let i = 0; i < count; ++i) {
-    const calls = wasm._vorpi_record_frame(traceHost);
-    const bytes = new Uint8Array(wasm.HEAPU8.buffer, wasm._vorpi_recorded_calls(traceHost), calls * 48);
-    let text = "";
-    for (let j = 0; j < bytes.length; j += 8192)
-      text += String.fromCharCode.apply(null, bytes.subarray(j, j + 8192));
-    frames.push(btoa(text));
-  }
-  return frames;
-})(%d)'''
-TRACE_FRAMES = 300
+# The calls of the page's own view over its next %d frames: six doubles a call, a kind (0 for
+# a colour, 1 for a stroke) and five values. JSON gives every double back exactly.
+RECORD_FRAMES = '''(count => Array.from({ length: count }, () => {
+  const wasm = vorpiPage.module, calls = wasm._vorpi_record_frame(vorpiPage.host);
+  return Array.from(new Float64Array(wasm.HEAPU8.buffer, wasm._vorpi_recorded_calls(vorpiPage.host), 6 * calls));
+}))(%d)'''
 
-# A screenshot (base64 PNG) decoded by the page: its size, how many colours it
-# shows, and how many of its pixels differ from the wasm canvas outside the seed line.
-SCREEN_AGAINST_WASM = '''(async shot => {
+# A PNG (base64) decoded by the page: its size, and how many of its pixels differ from the wasm
+# canvas; for a screenshot, outside the seed line and the partial last row or column of a
+# window that is not a whole number of device pixels.
+PNG_AGAINST_WASM = '''(async (png, screenshot) => {
   const image = new Image();
-  image.src = "data:image/png;base64," + shot;
+  image.src = "data:image/png;base64," + png;
   await image.decode();
   const context = new OffscreenCanvas(image.width, image.height).getContext("2d");
   context.drawImage(image, 0, 0);
   const screen = context.getImageData(0, 0, image.width, image.height).data, wasm = vorpiPage.pixels();
-  const info = document.getElementById("info").getBoundingClientRect(), scale = image.width / innerWidth;
-  const colours = new Set();
+  const info = document.getElementById("info").getBoundingClientRect(), scale = devicePixelRatio;
+  const skipped = (x, y) => screenshot && (x >= Math.floor(innerWidth * scale) || y >= Math.floor(innerHeight * scale) ||
+    x / scale > info.left - 1 && x / scale < info.right + 1 && y / scale > info.top - 1 && y / scale < info.bottom + 1);
   let differing = 0;
   for (let y = 0; y < image.height; ++y)
     for (let x = 0; x < image.width; ++x) {
       const i = 4 * (y * image.width + x);
-      colours.add(screen[i] << 16 | screen[i + 1] << 8 | screen[i + 2]);
-      const onInfo = x / scale > info.left - 1 && x / scale < info.right + 1 && y / scale > info.top - 1 && y / scale < info.bottom + 1;
-      if (!onInfo && (screen[i] !== wasm[i] || screen[i + 1] !== wasm[i + 1] || screen[i + 2] !== wasm[i + 2]))
+      if (!skipped(x, y) && (screen[i] !== wasm[i] || screen[i + 1] !== wasm[i + 1] || screen[i + 2] !== wasm[i + 2]))
         ++differing;
     }
-  return { width: image.width, height: image.height, colours: colours.size, differing };
-})("%s")'''
+  return { width: image.width, height: image.height, differing };
+})("%s", %s)'''
 
 SET_HIDDEN = '''(hidden => {
   Object.defineProperty(document, "hidden", { configurable: true, get: () => hidden });
-  Object.defineProperty(document, "visibilityState", { configurable: true, get: () => hidden ? "hidden" : "visible" });
   document.dispatchEvent(new Event("visibilitychange"));
 })(%s)'''
 
+NO_SIMD = 'WebAssembly.validate = () => false; window.vorpiStepped = true'
 
-def native_trace(seed, width, height, frames):
-    """vorpi-render's trace as frames of (call, five values), a colour padded with 0."""
-    output = subprocess.run([VORPI_RENDER, '--quiet', '--seed', str(seed), '--size', '%dx%d' % (width, height),
-                             '--frames', str(frames), '--trace', '-'],
-                            stdout=subprocess.PIPE, check=True, timeout=60, text=True).stdout
-    trace = []
-    for line in output.splitlines():
-        call, *values = line.split()
-        if call == 'frame':
-            trace.append([])
-        else:
-            trace[-1].append((call, tuple(float(value) for value in values) + (0.0,) * (5 - len(values))))
-    return trace
+
+def device(side, ratio):
+    return int(side * ratio + 0.5)
+
+
+def seed_cases():
+    """The seed texts every host's front end must read alike (tests/support/HostInputCases.hpp)."""
+    with open(os.path.join(HERE, '..', '..', 'support', 'HostInputCases.hpp')) as header:
+        table = header.read().split('seedCases')[1].split('};')[0]
+    return [(text, int(seed) if seed else None) for text, seed in re.findall(r'\{ "([^"]*)", (\d*)\{?\}? \}', table)]
 
 
 class PageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.site = Site(SITE)
-        cls.browser = Browser(480, 270)
+        cls.browser = Browser()
 
     @classmethod
     def tearDownClass(cls):
         cls.browser.close()
         cls.site.close()
 
-    def open(self, query, width=480, height=270, scale=1):
-        self.browser.resize(width, height, scale)
-        self.browser.open(self.site.url + query)
+    def open(self, query, width=480, height=270, ratio=1, **options):
+        self.browser.resize(width, height, ratio)
+        self.browser.open(self.site.url + query, **options)
 
     def state(self):
         return self.browser.evaluate(CANVAS_STATE)
@@ -114,60 +105,63 @@ class PageTest(unittest.TestCase):
     def step(self, frames):
         return self.browser.evaluate('vorpiPage.step(%d)' % frames)
 
-    def test_page_shows_the_wasm_canvas_at_device_pixels(self):
-        for scale in (1, 2, 1.5):
-            with self.subTest(scale=scale):
-                self.open('?test&seed=7', 480, 270, scale)
-                self.step(90)
+    def reshape(self, width, height, ratio=1, canvas=None, drawn=True):
+        """Resizes the window and waits until the page draws a canvas of that many device pixels, or says it cannot."""
+        self.browser.resize(width, height, ratio)
+        self.browser.wait_for('document.title === "vorpi: vorpi cannot draw in a window of %dx%d pixels."' % (
+            width, height) if not drawn else '(c => [c.width, c.height].join() === "%d,%d")(document.getElementById('
+            '"screen")) && document.title === "vorpi"' % (canvas or (device(width, ratio), device(height, ratio))))
+
+    def against_wasm(self, png, screenshot=True):
+        return self.browser.evaluate(PNG_AGAINST_WASM % (png, 'true' if screenshot else 'false'))
+
+    def test_a_new_ratio_alone_gives_a_sharp_canvas_with_no_seam(self):
+        self.open('?seed=7')
+        self.step(30)
+        for ratio in (2, 2.625, 1.75, 1):
+            with self.subTest(ratio=ratio):
+                self.reshape(480, 270, ratio)
+                self.step(30)
                 state = self.state()
-                self.assertEqual((state['width'], state['height']), (round(480 * scale), round(270 * scale)))
+                self.assertEqual((state['width'], state['height']), (device(480, ratio), device(270, ratio)))
                 self.assertTrue(state['equal'], 'the canvas differs from the wasm canvas')
-
-                shot = self.browser.send('Page.captureScreenshot', format='png')['data']
-                screen = self.browser.evaluate(SCREEN_AGAINST_WASM % shot)
+                screen = self.against_wasm(self.browser.send('Page.captureScreenshot', format='png')['data'])
                 self.assertEqual((screen['width'], screen['height']), (state['width'], state['height']))
-                self.assertGreater(screen['colours'], 1000, 'the page shows few colours: no creatures drawn')
                 self.assertEqual(screen['differing'], 0, 'screen pixels differ from the wasm canvas')
+        self.assertEqual(self.state()['frames'], 150)
 
-    def test_the_seed_decides_the_pixels(self):
-        def pixels_after(query, frames=45):
-            self.open(query)
-            self.step(frames)
-            return self.state()['hash']
+    def test_both_builds_draw_the_native_programs_pixels(self):
+        with tempfile.TemporaryDirectory() as folder:
+            png = os.path.join(folder, 'native.png')
+            subprocess.run([VORPI_RENDER, '--quiet', '--seed', '7', '--size', '480x270', '--frames', '90',
+                            '--output', png], check=True, timeout=60)
+            with open(png, 'rb') as file:
+                native = base64.b64encode(file.read()).decode()
+        for build, prelude in (('simd', 'window.vorpiStepped = true'), ('scalar', NO_SIMD)):
+            with self.subTest(build=build):
+                self.open('?seed=7', prelude=prelude)
+                self.assertEqual(self.browser.evaluate('vorpiPage.build'), build)
+                self.step(90)
+                self.assertEqual(self.against_wasm(native, screenshot=False)['differing'], 0)
 
-        self.assertEqual(pixels_after('?test&seed=7'), pixels_after('?test&seed=7'))
-        self.assertNotEqual(pixels_after('?test&seed=7'), pixels_after('?test&seed=8'))
-        self.assertNotEqual(pixels_after('?test&seed=7', 45), pixels_after('?test&seed=7', 46))
-
-        # Without a seed the page picks one, and its link repeats the run.
-        first = pixels_after('?test')
-        link = self.browser.evaluate('document.querySelector("#info a").href')
-        self.assertRegex(link, r'[?&]seed=[0-9]+')
-        self.assertIn('seed ' + link.split('seed=')[1].split('&')[0], self.browser.evaluate(
-            'document.getElementById("info").textContent'))
-        self.browser.open(link)
+    def test_without_a_seed_the_page_picks_one_and_links_to_its_run(self):
+        self.open('')
         self.step(45)
-        self.assertEqual(self.state()['hash'], first)
+        first = self.state()['hash']
+        seed = self.browser.evaluate('vorpiPage.seed()')
+        self.assertIn('seed %d' % seed, self.browser.evaluate('document.getElementById("info").textContent'))
+        self.browser.open(self.browser.evaluate('document.querySelector("#info a").href'))
+        self.step(45)
+        self.assertEqual((self.browser.evaluate('vorpiPage.seed()'), self.state()['hash']), (seed, first))
 
-    def test_hidden_page_runs_no_frames_and_resumes_the_same_scene(self):
-        self.open('?test&seed=3')
-        self.step(20)
-        before = self.state()
-        self.browser.evaluate(SET_HIDDEN % 'true')
-        self.step(20)
-        self.assertEqual(self.state(), before)
-        self.browser.evaluate(SET_HIDDEN % 'false')
-        self.step(20)
-        resumed = self.state()
-        self.assertEqual(resumed['frames'], 40)
-
-        self.open('?test&seed=3')
-        self.step(40)
-        self.assertEqual(self.state()['hash'], resumed['hash'], 'the scene did not go on where it stopped')
-
-        # Paced by animation frames, a hidden page asks for none.
-        self.open('?seed=3')
-        self.browser.wait_for('vorpiPage.frames() > 3', timeout=10)
+    def test_frames_come_30_a_second_only_while_shown(self):
+        # Paced by animation frames; ?test does nothing outside the tests.
+        self.open('?seed=1&fps&test', prelude='')
+        start = self.browser.evaluate('[performance.now(), vorpiPage.frames()]')
+        time.sleep(4)
+        stop = self.browser.evaluate('[performance.now(), vorpiPage.frames()]')
+        self.assertLess(abs((stop[1] - start[1]) * 1000 / (stop[0] - start[0]) - 30), 2)
+        self.assertRegex(self.browser.evaluate('document.getElementById("fps").textContent'), r'^[0-9.]+ fps$')
         self.browser.evaluate(SET_HIDDEN % 'true')
         stopped = self.browser.evaluate('vorpiPage.frames()')
         time.sleep(0.5)
@@ -175,121 +169,99 @@ class PageTest(unittest.TestCase):
         self.browser.evaluate(SET_HIDDEN % 'false')
         self.browser.wait_for('vorpiPage.frames() > %d' % (stopped + 3), timeout=10)
 
-    def test_a_settled_resize_starts_a_view_of_the_new_size(self):
-        for width, height, scale in ((640, 360, 1), (300, 500, 2)):
-            with self.subTest(size=(width, height, scale)):
-                self.open('?test&seed=5')
-                self.step(10)
-                self.browser.resize(width, height, scale)
-                self.browser.wait_for('document.getElementById("screen").width === %d' % (width * scale), timeout=10)
-                state = self.state()
-                self.assertEqual((state['width'], state['height'], state['frames']),
-                                 (width * scale, height * scale, 0))
-                self.step(30)
-                state = self.state()
-                self.assertTrue(state['equal'])
-                self.assertEqual(state['frames'], 30)
+    def test_a_reshape_draws_on_from_the_same_random_streams(self):
+        runs = (  # seed, then the shapes the window takes: CSS width, height, ratio, frames
+            (1, ((1920, 1080, 1, 300),)),
+            (42, ((100, 60, 1, 150), (333, 777, 1, 150))),
+            (4294967295, ((333, 777, 1, 100), (333, 777, 2, 100))),
+        )
+        for seed, shapes in runs:
+            with self.subTest(seed=seed, shapes=shapes):
+                self.open('?seed=%d' % seed, *shapes[0][:3])
+                sources, page, expected = model.Sources(seed), [], []
+                for width, height, ratio, frames in shapes:
+                    self.reshape(width, height, ratio)
+                    page += self.page_trace(frames)
+                    scene = model.Scene(sources, float(width), float(height))
+                    for _ in range(frames):
+                        expected.append([])
+                        scene.update()
+                        scene.render(expected[-1])
+                self.assertEqual(self.state()['frames'], len(expected))
+                for number, (page_calls, model_calls) in enumerate(zip(page, expected), 1):
+                    self.assertEqual(page_calls, model_calls, 'the drawing departs at frame %d' % number)
 
-    def test_runs_at_30_frames_a_second_and_never_faster_than_32(self):
-        self.open('?seed=1&fps')
-        samples = []
-        end = time.monotonic() + 4
-        while time.monotonic() < end:
-            samples.append(self.browser.evaluate('[performance.now(), vorpiPage.frames()]'))
-            time.sleep(0.1)
-        (start, first), (stop, last) = samples[0], samples[-1]
-        rate = (last - first) * 1000 / (stop - start)
-        self.assertLess(abs(rate - 30), 2, 'ran at %.1f frames a second' % rate)
-        for i, (since, frames) in enumerate(samples):
-            later = [(t, f) for t, f in samples[i:] if t - since >= 1000]
-            if later:
-                t, f = later[0]
-                self.assertLessEqual((f - frames) * 1000 / (t - since), 32)
-        self.assertRegex(self.browser.evaluate('document.getElementById("fps").textContent'), r'^[0-9.]+ fps$')
-
-    def test_drawing_calls_equal_the_native_trace(self):
-        # emscripten's sin, cos and atan2 differ from glibc's in the last bit for
-        # some inputs; over these runs no drawing call came out different.
-        for seed, width, height in ((1, 1920, 1080), (42, 100, 60), (4294967295, 333, 777)):
-            with self.subTest(seed=seed, size=(width, height)):
-                native = native_trace(seed, width, height, TRACE_FRAMES)
-                self.open('?test&seed=1')
-                page = self.page_trace(seed, width, height, TRACE_FRAMES)
-                self.assertEqual(len(page), len(native))
-                for number, (page_calls, native_calls) in enumerate(zip(page, native), 1):
-                    self.assertEqual(page_calls, native_calls, 'the drawing departs at frame %d' % number)
-
-    def page_trace(self, seed, width, height, frames):
-        """The calls of a new view's frames, made in the page by its own wasm code."""
-        self.browser.evaluate('window.traceHost = vorpiPage.module._vorpi_create(%d, %d, 1, %d)' % (width, height, seed))
+    def page_trace(self, frames):
+        """The page's next frames as lines of vorpi-render's trace."""
         trace = []
-        for _ in range(0, frames, 50):
-            for chunk in self.browser.evaluate(RECORD_FRAMES % min(50, frames - len(trace))):
-                raw = base64.b64decode(chunk)
-                values = struct.unpack('<%dd' % (len(raw) // 8), raw)
-                trace.append([(('color', 'stroke')[int(values[i])], values[i + 1:i + 6]) for i in range(0, len(values), 6)])
-        self.browser.evaluate('vorpiPage.module._vorpi_destroy(traceHost)')
+        while len(trace) < frames:
+            for values in self.browser.evaluate(RECORD_FRAMES % min(50, frames - len(trace))):
+                trace.append([('stroke ' if values[i] else 'color ') + ' '.join(
+                    model.g17(v) for v in values[i + 1:i + (6 if values[i] else 5)]) for i in range(0, len(values), 6)])
         return trace
 
-    def test_views_are_made_only_for_sizes_the_canvas_can_hold(self):
-        self.open('?test&seed=1')
-        cases = (  # CSS width, height, scale: the device pixels, or None where refused
-            (1, 1, 1, (1, 1)),
-            (100, 50, 1.5, (150, 75)),
-            (8192, 8192, 1, (8192, 8192)),
-            (0, 10, 1, None),
-            (10, -5, 1, None),
-            (10, 10, 0, None),
-            (10, 10, -2, None),
-            (10, 10, 'NaN', None),
-            (10, 10, 'Infinity', None),
-            (16385, 1, 1, None),
-            (8193, 8192, 1, None),
-            (10, 10, 0.01, None),
+    def test_too_large_a_window_draws_at_a_lower_scale_and_an_undrawable_one_recovers(self):
+        self.open('?seed=5')
+        self.step(10)
+        steps = (  # CSS width, height, ratio, the canvas it draws or None where it says it cannot, frames after 5 more
+            (16000, 9000, 1, (10922, 6144), 15),
+            (40000, 1, 1, None, 15),
+            (300, 500, 2, (600, 1000), 20),
+            (40000, 1, 1, None, 20),
+            (640, 360, 1.5, (960, 540), 25),
         )
-        for width, height, scale, device in cases:
-            with self.subTest(size=(width, height, scale)):
-                made = self.browser.evaluate('''(() => {
-                  const wasm = vorpiPage.module, view = wasm._vorpi_create(%s, %s, %s, 1);
-                  const made = view ? [wasm._vorpi_width(view), wasm._vorpi_height(view)] : null;
-                  wasm._vorpi_destroy(view);
-                  return made;
-                })()''' % (width, height, scale))
-                self.assertEqual(made, list(device) if device else None)
+        for width, height, ratio, canvas, frames in steps:
+            with self.subTest(size=(width, height, ratio)):
+                self.reshape(width, height, ratio, canvas, drawn=canvas is not None)
+                self.assertEqual(self.step(5), frames)
+                self.assertTrue(canvas is None or canvas[0] > 2000 or self.state()['equal'])
 
     def test_failures_are_told_in_plain_words(self):
-        page_file = 'file://' + os.path.abspath(os.path.join(SITE, 'index.html'))
-        cases = (
-            ('?seed=abc', (), '', 'The seed must be a whole number'),
-            ('?seed=4294967296', (), '', 'The seed must be a whole number'),
+        refused = "vorpi cannot start: invalid seed '%s': expected a whole number from 0 to 4294967295."
+        cases = [('?seed=' + urllib.parse.quote(text, safe='+'), (), '', refused % text if seed is None else seed)
+                 for text, seed in seed_cases()] + [
             ('?seed=1', ('vorpi.wasm',), '', 'could not load its WebAssembly code'),
             ('?seed=1', ('vorpi.js',), '', 'could not load its code'),
             ('?seed=1', (), 'delete window.WebAssembly', 'cannot run WebAssembly'),
-            (page_file, (), '', 'served over HTTP'),
-        )
-        for query, missing, prelude, message in cases:
+            ('file://' + os.path.abspath(os.path.join(SITE, 'index.html')), (), '', 'served over HTTP'),
+        ]
+        for query, missing, prelude, expected in cases:
             with self.subTest(query=query, missing=missing, prelude=prelude):
-                site = Site(SITE, missing)
-                script = None
-                try:
-                    if prelude:
-                        script = self.browser.send('Page.addScriptToEvaluateOnNewDocument', source=prelude)
-                    url = query if query.startswith('file:') else site.url + query
-                    self.browser.open(url, ready='!document.getElementById("message").hidden')
-                    self.assertIn(message, self.browser.evaluate('document.getElementById("message").textContent'))
+                with Site(SITE, missing) as site:
+                    self.browser.open(query if query.startswith('file:') else site.url + query, prelude=prelude)
+                if isinstance(expected, int):
+                    self.assertEqual(self.browser.evaluate('vorpiPage.seed()'), expected)
+                else:
+                    self.assertIn(expected, self.browser.evaluate('document.getElementById("message").textContent'))
                     self.assertFalse(self.browser.evaluate('!!window.vorpiPage'))
-                finally:
-                    if script:
-                        self.browser.send('Page.removeScriptToEvaluateOnNewDocument', identifier=script['identifier'])
-                    site.close()
 
-    def test_site_is_three_small_files(self):
-        self.assertEqual(sorted(os.listdir(SITE)), ['index.html', 'vorpi.js', 'vorpi.wasm'])
-        compressed = 0
-        for name in ('vorpi.js', 'vorpi.wasm'):
-            with open(os.path.join(SITE, name), 'rb') as file:
-                compressed += len(gzip.compress(file.read(), 9))
-        self.assertLessEqual(compressed, 100 * 1024)
+    def test_the_page_edges(self):
+        self.browser.resize(200, 150)
+        with Site(SITE) as site:
+            self.browser.open(site.url + '?seed=4294967295')
+        self.assertEqual(site.errors, [], 'a fresh load asked for a file the site does not have')
+        # In a tiny window the seed line stays small; it shows while its link has the keyboard's focus.
+        info = self.browser.evaluate('(r => r.width * r.height)(document.getElementById("info").getBoundingClientRect())')
+        self.assertLess(info / (200 * 150), 0.08)
+        self.browser.evaluate('document.body.classList.add("idle")')
+        self.browser.send('Input.dispatchKeyEvent', type='keyDown', key='Tab', code='Tab', windowsVirtualKeyCode=9)
+        self.browser.wait_for('getComputedStyle(document.getElementById("info")).opacity === "1" && '
+                              'getComputedStyle(document.activeElement).outlineStyle === "solid"', timeout=3)
+
+        # With reduced motion: a still picture after a short run, said on the page.
+        self.browser.resize(640, 360)
+        self.browser.send('Emulation.setEmulatedMedia', features=[{'name': 'prefers-reduced-motion', 'value': 'reduce'}])
+        self.browser.open(self.site.url + '?seed=9', prelude='')
+        self.browser.wait_for('vorpiPage.frames() > 0')
+        time.sleep(0.3)
+        self.assertEqual(self.state()['frames'], 150)
+        self.assertTrue(self.state()['equal'])
+        self.assertFalse(self.browser.evaluate('document.getElementById("still").hidden'))
+        self.browser.send('Emulation.setEmulatedMedia', features=[])
+
+        for build in ('vorpi.js', 'vorpi.wasm', 'vorpi-scalar.js', 'vorpi-scalar.wasm'):
+            with open(os.path.join(SITE, build), 'rb') as file:
+                self.assertLessEqual(len(gzip.compress(file.read(), 9)), 40 * 1024, build)
 
 
 if __name__ == '__main__':

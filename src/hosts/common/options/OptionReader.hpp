@@ -35,13 +35,15 @@ public:
         std::string text = value();
         auto parsed = parse(text);
         if (!parsed)
-            throw OptionError("invalid " + _spelling + " " + quoted(text) + ": expected " + expected);
+            throw OptionError(invalid(_spelling, text, expected));
         return *parsed;
     }
     // Refuses the current option when it was given before.
     void once();
     [[noreturn]] void unknown() const;
 
+    // What every host says of a value it refuses: "invalid SPELLING 'text': expected EXPECTED".
+    static std::string invalid(std::string_view spelling, std::string_view text, const char* expected);
     // 'text', printable on one line.
     static std::string quoted(std::string_view text);
 
