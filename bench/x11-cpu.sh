@@ -18,44 +18,13 @@ attraction=${ATTRACTION:-/usr/libexec/xscreensaver/attraction}
 command -v Xvfb >/dev/null || { echo "x11-cpu.sh: Xvfb is missing (scripts/install-deps)" >&2; exit 1; }
 [ -x "$attraction" ] || { echo "x11-cpu.sh: no $attraction (xscreensaver-data-extra); measuring vorpi alone" >&2; attraction=; }
 
-work=$(mktemp -d)
-pids=
-finish() {
-    for pid in $pids; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap finish EXIT
-trap 'exit 1' INT TERM
-
-# Starts an Xvfb of size $1 that picks a free display itself; sets $display and $server.
-# Programs go to the front of $pids, so that each ends before its server.
-start_xvfb() {
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
-    server=$!
-    pids="$server $pids"
-    tries=0
-    until grep -q . "$work/display" 2>/dev/null; do
-        tries=$((tries + 1))
-        [ "$tries" -le 100 ] || { echo "x11-cpu.sh: Xvfb did not start" >&2; exit 1; }
-        sleep 0.1
-    done
-    display=:$(head -n 1 "$work/display")
-}
-
-# utime + stime, fields 14 and 15 of /proc/PID/stat, in clock ticks.
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-peak() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+. "$(dirname "$0")/cpu-share.sh"
 
 for size in 1920x1080 3840x2160; do
     start_xvfb "$size"
-    vorpi_server=$server
     DISPLAY=$display "$vorpi" -root -seed 1 &
-    vorpi_client=$!
-    pids="$vorpi_client $pids"
-    watched="vorpi $vorpi_client $vorpi_server"
+    pids="$! $pids"
+    watched="vorpi $! $server"
     if [ -n "$attraction" ]; then
         start_xvfb "$size"
         DISPLAY=$display "$attraction" -root &
@@ -63,38 +32,6 @@ for size in 1920x1080 3840x2160; do
         watched="$watched attraction $! $server"
     fi
     sleep 2
-
-    set -- $watched
-    before=
-    while [ $# -gt 0 ]; do before="$before $(ticks "$2") $(ticks "$3")"; shift 3; done
-    wall_before=$(awk '{ print $1 }' /proc/uptime)
-    sleep "$seconds"
-    wall_after=$(awk '{ print $1 }' /proc/uptime)
-    set -- $watched
-    after=
-    while [ $# -gt 0 ]; do after="$after $(ticks "$2") $(ticks "$3") $(peak "$2")"; shift 3; done
-
-    echo "$size Xvfb, $(awk -v a="$wall_before" -v b="$wall_after" 'BEGIN { printf "%.1f", b - a }') s measured, % of one core:"
-    echo "$watched | $before | $after" | awk -v hz="$(getconf CLK_TCK)" -v w0="$wall_before" -v w1="$wall_after" '
-    {
-        split($0, part, "|")
-        n = split(part[1], name, " ")
-        split(part[2], start, " ")
-        split(part[3], end, " ")
-        wall = w1 - w0
-        printf "  %-12s %7s %7s %7s %12s\n", "", "client", "X", "total", "peak RSS"
-        for (i = 0; i * 3 < n; i++) {
-            client = 100 * (end[i * 3 + 1] - start[i * 2 + 1]) / hz / wall
-            server = 100 * (end[i * 3 + 2] - start[i * 2 + 2]) / hz / wall
-            total[i] = client + server
-            printf "  %-12s %6.1f%% %6.1f%% %6.1f%% %9.1f MB\n", name[i * 3 + 1], client, server, total[i], end[i * 3 + 3]
-        }
-        if (n > 3 && total[1] > 0)
-            printf "  vorpi / attraction: %.2f\n", total[0] / total[1]
-    }'
-
-    for pid in $pids; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-    done
-    pids=
+    measure "$size Xvfb" "$seconds" $watched
+    stop_all
 done

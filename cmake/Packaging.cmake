@@ -39,6 +39,10 @@ vorpi_compressed_man_page(vorpi.6 6)
 install(PROGRAMS ${PROJECT_BINARY_DIR}/data/vorpi-xscreensaver-add DESTINATION ${CMAKE_INSTALL_BINDIR})
 vorpi_compressed_man_page(vorpi-xscreensaver-add.1 1)
 
+# vorpi-wayland goes beside vorpi-render: an idle daemon or a compositor's start-up runs it by name.
+install(TARGETS vorpi-wayland RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+vorpi_compressed_man_page(vorpi-wayland.6 6)
+
 if(TARGET vorpi-render)
     install(TARGETS vorpi-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
@@ -66,13 +70,15 @@ set(CPACK_PACKAGE_CONTACT "${VORPI_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drifting tentacled creatures, as a screen saver")
 set(CPACK_PACKAGE_DESCRIPTION "An invisible anchor wanders over the screen and five creatures trail
 after it on a chain of springs, waving fins that grow, fade and collapse.
-Contains vorpi, a hack for XScreenSaver and xsecurelock, and vorpi-render,
-which records the animation as images or video.")
+Contains vorpi, a hack for XScreenSaver and xsecurelock; vorpi-wayland, a
+screen saver or animated wallpaper for Wayland desktops with layer-shell
+(sway, Hyprland, KDE Plasma and others); and vorpi-render, which records the
+animation as images or video.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock, ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock, swayidle, ffmpeg")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -30,6 +30,16 @@ inline const std::vector<SeedCase> seedCases = {
     { "0x10", {} },
 };
 
+// -delay, in microseconds; the Linux programs take it.
+struct DelayCase {
+    const char* text;
+    std::optional<long> microseconds;
+};
+
+inline const std::vector<DelayCase> delayCases = {
+    { "0", 0 }, { "33333", 33333 }, { "10000000", 10000000 }, { "10000001", {} }, { "-5", {} }, { "1e3", {} }, { "", {} },
+};
+
 // What every host says of a value it refuses, after the option as the user spelled it.
 inline std::string refusalOf(const std::string& spelling, const std::string& text, const char* expected)
 {

@@ -2,6 +2,7 @@
 #include "HostInputCases.hpp"
 #include "limits/DrawingLimits.hpp"
 #include "loop/PendingReshape.hpp"
+#include "options/DelaySetting.hpp"
 #include "options/OptionReader.hpp"
 #include "options/ScaleSetting.hpp"
 #include "options/SeedSetting.hpp"
@@ -33,7 +34,7 @@ std::string refusal(const std::vector<std::string>& arguments, OptionReader::Das
 
 }
 
-TEST(HostKit, ReadsScalesAndSeedsWithOneGrammar)
+TEST(HostKit, ReadsScalesSeedsAndDelaysWithOneGrammar)
 {
     for (const ScaleCase& row : scaleCases) {
         auto scale = ScaleSetting::parse(row.text);
@@ -44,6 +45,10 @@ TEST(HostKit, ReadsScalesAndSeedsWithOneGrammar)
     }
     for (const SeedCase& row : seedCases)
         EXPECT_EQ(SeedSetting::parse(row.text), row.seed) << row.text;
+    for (const DelayCase& row : delayCases) {
+        auto delay = DelaySetting::parse(row.text);
+        EXPECT_EQ(delay ? std::optional<long>(delay->count()) : std::nullopt, row.microseconds) << row.text;
+    }
 }
 
 TEST(HostKit, OptionReaderSaysWhatIsWrongOnOneLine)
