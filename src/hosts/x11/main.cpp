@@ -4,6 +4,7 @@
 #include "options/HostOptions.hpp"
 #include "loop/StopSignals.hpp"
 #include "loop/X11Host.hpp"
+#include "present/UnmarkedSegment.hpp"
 #include "platform/RandomSources.hpp"
 
 #include <cerrno>
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
             return printed();
         }
         StopSignals stopSignals;
+        // A segment not yet marked would outlive an exit by the signal's deadline.
+        StopSignals::setLastAct(UnmarkedSegment::markForRemoval);
         // A fresh seed by default, so that each monitor's copy goes its own way.
         X11Host host(options, RandomSources::seeded(options.seed.value_or(std::random_device()())), stopSignals);
         host.run();

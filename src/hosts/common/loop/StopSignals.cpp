@@ -17,9 +17,12 @@ namespace {
 volatile std::sig_atomic_t caughtSignal = 0;
 int wakeUpFd = -1;
 timer_t deadline;
+StopSignals::LastAct lastAct = nullptr;
 
 [[noreturn]] void dieBy(int signal)
 {
+    if (lastAct)
+        lastAct();
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -85,6 +88,11 @@ StopSignals::StopSignals()
     install(SIGALRM, deadlinePassed);
     for (int signal : { SIGTERM, SIGINT, SIGHUP })
         install(signal, stopRequested);
+}
+
+void StopSignals::setLastAct(LastAct act)
+{
+    lastAct = act;
 }
 
 bool StopSignals::arrived()

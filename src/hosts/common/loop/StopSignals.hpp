@@ -11,12 +11,17 @@
 class StopSignals {
 public:
     static constexpr std::chrono::milliseconds exitDeadline { 50 };
+    // Runs just before the process ends by a signal, destructors skipped; it must be safe in a signal handler.
+    using LastAct = void (*)();
 
     // The handlers stay for the rest of the process: a signal that comes while
     // the program winds up still ends it by that signal, within the deadline.
     StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
+
+    // What must be done even so, such as releasing what would outlive the process.
+    static void setLastAct(LastAct act);
 
     int fd() const { return _fd; }
     // True when one of the signals has arrived.
