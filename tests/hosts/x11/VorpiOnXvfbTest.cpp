@@ -274,17 +274,14 @@ TEST_F(VorpiOnXvfb, BadInputGetsOneLineAndStatus1)
     Window directColour = makeWindow(20, 20, 64, 64, 0x000000, 24, DirectColor);
     // Larger than vorpi draws in: its frame alone would take 4 GiB.
     Window huge = makeWindow(0, 0, 32767, 32767, 0x000000);
+    // What only a display can refuse; the option table (HostOptionsTest) has the command lines.
     std::vector<std::pair<std::vector<std::string>, Environment>> cases {
-        { { "-root" }, { { "XSCREENSAVER_WINDOW", "not-a-window" } } },
+        { { "--frobnicate" }, {} },
         { { "-root" }, { { "DISPLAY", std::nullopt } } },
     };
     for (const std::vector<std::string>& options : std::vector<std::vector<std::string>> {
-             { "--frobnicate" }, { "root" }, { "---root" }, { "-fps=1" }, { "-seed" }, { "-window-id" },
-             { "-seed", "-1" }, { "-seed", "4294967296" }, { "-seed", "12abc" }, { "-window-id", "banana" },
-             { "-window-id", "0" }, { "-window-id", "0x" }, { "-window-id", "-5" }, { "-window-id", "0x20000000" },
-             { "-window-id", "0x2a " }, { "-window-id", "0x0x2a" }, { "-window-id", "0x1fffff0" },
-             { "-window-id", hex(directColour) }, { "-window-id", hex(huge) }, { "-visual", "PseudoColor" },
-             { "-visual", "0x7fffff" }, { "-delay", "-5" }, { "-scale", "8" }, { "-display", ":99999" } })
+             { "-window-id", "0x1fffff0" }, { "-window-id", hex(directColour) }, { "-window-id", hex(huge) },
+             { "-visual", "PseudoColor" }, { "-visual", "0x7fffff" }, { "-display", ":99999" } })
         cases.push_back({ options, {} });
     for (const auto& [options, environment] : cases) {
         auto vorpi = startVorpi(options, environment);

@@ -46,7 +46,7 @@ X11Host::X11Host(const HostOptions& options, RandomSources sources, StopSignals&
     : _stopSignals(stopSignals)
     , _connection(nameOrNull(options.displayName))
     , _window(_connection, options)
-    , _scale(options.scale.value_or(DesktopScale::of(_connection.display())))
+    , _scale(options.scale.resolve(DesktopScale::of(_connection.display())))
     , _clock(createFirstPicture(options.preview, std::move(sources)), options.delay)
     , _viewable(_window.viewableAtStart())
 {
