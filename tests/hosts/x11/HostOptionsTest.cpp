@@ -4,6 +4,7 @@
 #include "HostInputCases.hpp"
 #include "options/HostOptions.hpp"
 #include "options/SeedSetting.hpp"
+#include "present/PixelFormat.hpp"
 
 #include <X11/X.h>
 
@@ -120,6 +121,18 @@ TEST(HostOptions, RefusesWithOneLine)
         std::istringstream words(refused);
         EXPECT_NE(refusal({ std::istream_iterator<std::string>(words), {} }), "") << refused;
     }
+}
+
+// Colours in the layouts of 16-, 30- and blue-first 32-bit visuals; the usual 24-bit one takes the canvas's words.
+TEST(PixelFormat, KeepsEachChannelsTopBitsOrRepeatsThem)
+{
+    using Row = std::tuple<PixelFormat, std::uint32_t, std::uint32_t>;
+    for (const auto& [format, grey, colour] : { Row { { 0xF800, 0x07E0, 0x001F, 16, 16 }, 0x8410, 0x11AA },
+             Row { { 0x3FF00000, 0x000FFC00, 0x000003FF, 30, 32 }, 0x20280A02, 0x04834159 },
+             Row { { 0x0000FF, 0x00FF00, 0xFF0000, 32, 32 }, 0xFF808080, 0xFF563412 } })
+        EXPECT_EQ(std::make_tuple(format.isCanvasLayout(), format.pixel(0x808080), format.pixel(0x123456)),
+            std::make_tuple(false, grey, colour));
+    EXPECT_TRUE(PixelFormat(0xFF0000, 0x00FF00, 0x0000FF, 24, 32).isCanvasLayout());
 }
 
 }

@@ -140,8 +140,8 @@ void X11Host::reshape()
     requireDrawable(width, height);
     _picture.reshape(width, height, scale, [&] { return createCanvas(width, height); });
     // The fresh canvas is black: show it at once, so that nothing of the old picture stays where the new one has not drawn yet.
-    _picture.canvas().image();
-    _presenter->present({ 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
+    _presenter->present(_picture.canvas().image(),
+        { 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
 }
 
 SaverPicture X11Host::createFirstPicture(bool preview, RandomSources sources)
@@ -155,7 +155,9 @@ std::unique_ptr<Canvas> X11Host::createCanvas(int width, int height)
     // The old image goes before the new one takes its memory; the picture has let go of the old canvas by now.
     _presenter.reset();
     _presenter.emplace(_connection, _window, width, height);
-    return DefaultBackend::makeCanvas(_presenter->pixels());
+    if (std::optional<ImageView> shared = _presenter->canvasPixels())
+        return DefaultBackend::makeCanvas(*shared);
+    return DefaultBackend::makeCanvas(width, height);
 }
 
 void X11Host::drawFrame()
@@ -165,7 +167,7 @@ void X11Host::drawFrame()
     // The overlay's box changes size with its text: the picture under the old box goes back first.
     if (_overlay)
         changed.push_back(_overlay->area());
-    _presenter->present(changed);
+    _presenter->present(_picture.canvas().image(), changed);
     auto now = FrameClock::Clock::now();
     if (_overlay) {
         _overlay->frameShown(now);
@@ -177,7 +179,7 @@ void X11Host::drawFrame()
 void X11Host::repaint(const XExposeEvent& exposed)
 {
     _picture.redraw({ exposed.x, exposed.y, exposed.width, exposed.height });
-    _presenter->present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
+    _presenter->present(_picture.canvas().image(), { static_cast<short>(exposed.x), static_cast<short>(exposed.y),
         static_cast<unsigned short>(exposed.width), static_cast<unsigned short>(exposed.height) });
     if (_overlay && exposed.count == 0)
         _overlay->draw();

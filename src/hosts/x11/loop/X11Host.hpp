@@ -40,7 +40,7 @@ private:
     // Gives the picture a view and a canvas of the settled size.
     void reshape();
     SaverPicture createFirstPicture(bool preview, RandomSources sources);
-    // A presenter for width x height pixels, and a canvas that draws into its image.
+    // A presenter for width x height pixels, and a canvas that draws into its image where it can.
     std::unique_ptr<Canvas> createCanvas(int width, int height);
     void repaint(const XExposeEvent& exposed);
     // Sleeps until an event, a stop signal or the next deadline; false for a stop signal.
