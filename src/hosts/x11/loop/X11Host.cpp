@@ -47,7 +47,7 @@ X11Host::X11Host(const HostOptions& options, RandomSources sources, StopSignals&
     if (options.synchronous)
         XSynchronize(_connection.display(), True);
     if (options.showFps) {
-        _overlay.emplace(_connection, _window);
+        _overlay.emplace(_connection, _window, _scale);
         if (!_overlay->canDraw())
             std::fprintf(stderr, "vorpi: the display has no 'fixed' font; the frame rate is not shown\n");
     }
