@@ -1,7 +1,9 @@
 #include "display/TargetWindow.hpp"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -103,6 +105,17 @@ Window TargetWindow::createOwnWindow(const HostOptions& options)
         hints.width = width;
         hints.height = height;
         XSetWMNormalHints(display, window, &hints);
+    }
+    // Lets a window manager or a task list tell which process on which machine draws the window.
+    long pid = getpid();
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&pid), 1);
+    char host[256] = {};
+    char* hostName = host;
+    XTextProperty machine {};
+    if (gethostname(host, sizeof host - 1) == 0 && XStringListToTextProperty(&hostName, 1, &machine)) {
+        XSetWMClientMachine(display, window, &machine);
+        XFree(machine.value);
     }
     _deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &_deleteWindow, 1);
