@@ -78,7 +78,9 @@ void FpsOverlay::layOut()
     Display* display = _connection.display();
     int ascent = _font->ascent;
     int lineHeight = ascent + _font->descent;
-    auto widthOf = [&](const std::string& line) { return XTextWidth(_font, line.data(), static_cast<int>(line.size())); };
+    auto widthOf = [&](const std::string& line) {
+        return XTextWidth(_font, line.data(), static_cast<int>(line.size()));
+    };
     int width = std::max({ widthOf(_frameRateLine), widthOf(_cpuLoadLine), 1 });
     int height = 2 * lineHeight;
 
@@ -90,7 +92,8 @@ void FpsOverlay::layOut()
     XFillRectangle(display, bitmap, gc, 0, 0, width, height);
     XSetForeground(display, gc, 1);
     XDrawString(display, bitmap, gc, 0, ascent, _frameRateLine.data(), static_cast<int>(_frameRateLine.size()));
-    XDrawString(display, bitmap, gc, 0, ascent + lineHeight, _cpuLoadLine.data(), static_cast<int>(_cpuLoadLine.size()));
+    XDrawString(display, bitmap, gc, 0, ascent + lineHeight, _cpuLoadLine.data(),
+        static_cast<int>(_cpuLoadLine.size()));
     XImage* glyphs = XGetImage(display, bitmap, 0, 0, width, height, 1, XYPixmap);
     XFreeGC(display, gc);
     XFreePixmap(display, bitmap);
