@@ -4,6 +4,7 @@
 #include "display/DesktopScale.hpp"
 #include "limits/DrawingLimits.hpp"
 
+#include <X11/Xatom.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -40,6 +41,7 @@ X11Host::X11Host(const HostOptions& options, RandomSources sources, StopSignals&
     , _connection(nameOrNull(options.displayName))
     , _window(_connection, options)
     , _scale(options.scale.resolve(DesktopScale::of(_connection.display())))
+    , _framesProperty(XInternAtom(_connection.display(), "vorpi.frames", False))
     , _picture(createFirstPicture(options.preview, std::move(sources)))
     , _clock(_picture.session().interval(), options.delay)
     , _viewable(_window.viewableAtStart())
@@ -168,6 +170,11 @@ void X11Host::drawFrame()
     if (_overlay)
         changed.push_back(_overlay->area());
     _presenter->present(_picture.canvas().image(), changed);
+    long frames = static_cast<long>(_picture.session().framesRun());
+    // Not on the root window, where every client that watches it (a window manager, a panel) would wake each frame.
+    if (_window.id() != DefaultRootWindow(_connection.display()))
+        XChangeProperty(_connection.display(), _window.id(), _framesProperty, XA_CARDINAL, 32, PropModeReplace,
+            reinterpret_cast<unsigned char*>(&frames), 1);
     auto now = FrameClock::Clock::now();
     if (_overlay) {
         _overlay->frameShown(now);

@@ -20,9 +20,11 @@
 // touched on the window. The view reads its size once: when the window
 // changes size, and the size has settled, the picture gets a new view and a
 // fresh canvas for the new size, and the random sources go on where they were.
-// Unmapped or fully covered, it stops the animation and sleeps. It ends on a
-// stop signal, on q, Escape or close in its own window, or when the owner of
-// the window destroys it.
+// After each frame the window's property vorpi.frames holds the frames run so
+// far, for a settings dialog or a test to see that it animates. Unmapped or
+// fully covered, it stops the animation and sleeps. It ends on a stop signal,
+// on q, Escape or close in its own window, or when the owner of the window
+// destroys it.
 class X11Host {
 public:
     // Connects and sets everything up, the view drawing from `sources`; throws with a one-line reason when it cannot.
@@ -51,6 +53,7 @@ private:
     TargetWindow _window;
     // Pixels per point.
     double _scale;
+    Atom _framesProperty;
     // Before the picture: its canvas may draw into the presenter's image.
     std::optional<ImagePresenter> _presenter;
     SaverPicture _picture;
