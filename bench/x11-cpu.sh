@@ -6,13 +6,17 @@
 # memory. The machine may be busy: the ratio within one run is what counts.
 # A benchmark, not a test: it only reports.
 #
-# usage: bench/x11-cpu.sh [VORPI] [SECONDS]
+# usage: bench/x11-cpu.sh [VORPI] [SECONDS] [DEPTHS]
 #   VORPI    the program (default build/src/hosts/x11/vorpi)
 #   SECONDS  how long to measure at each size, after 2 s of warm-up (default 20)
+#   DEPTHS   the screen depths to run vorpi at, each on a screen of its own at
+#            the same time (default 24); "24 16" shows what converting the
+#            picture to a 16-bit screen's pixels costs
 set -eu
 
 vorpi=${1:-build/src/hosts/x11/vorpi}
 seconds=${2:-20}
+depths=${3:-24}
 attraction=${ATTRACTION:-/usr/libexec/xscreensaver/attraction}
 [ -x "$vorpi" ] || { echo "x11-cpu.sh: no program at $vorpi (build it first)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "x11-cpu.sh: Xvfb is missing (scripts/install-deps)" >&2; exit 1; }
@@ -29,11 +33,11 @@ finish() {
 trap finish EXIT
 trap 'exit 1' INT TERM
 
-# Starts an Xvfb of size $1 that picks a free display itself; sets $display and $server.
+# Starts an Xvfb of size $1 and depth $2 that picks a free display itself; sets $display and $server.
 # Programs go to the front of $pids, so that each ends before its server.
 start_xvfb() {
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${1}x${2}" -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
     server=$!
     pids="$server $pids"
     tries=0
@@ -50,14 +54,17 @@ ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 peak() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
 for size in 1920x1080 3840x2160; do
-    start_xvfb "$size"
-    vorpi_server=$server
-    DISPLAY=$display "$vorpi" -root -seed 1 &
-    vorpi_client=$!
-    pids="$vorpi_client $pids"
-    watched="vorpi $vorpi_client $vorpi_server"
+    watched=
+    for depth in $depths; do
+        start_xvfb "$size" "$depth"
+        DISPLAY=$display "$vorpi" -root -seed 1 &
+        pids="$! $pids"
+        name=vorpi
+        [ "$depths" = 24 ] || name=vorpi@$depth
+        watched="$watched $name $! $server"
+    done
     if [ -n "$attraction" ]; then
-        start_xvfb "$size"
+        start_xvfb "$size" 24
         DISPLAY=$display "$attraction" -root &
         pids="$! $pids"
         watched="$watched attraction $! $server"
@@ -88,9 +95,12 @@ for size in 1920x1080 3840x2160; do
             server = 100 * (end[i * 3 + 2] - start[i * 2 + 2]) / hz / wall
             total[i] = client + server
             printf "  %-12s %6.1f%% %6.1f%% %6.1f%% %9.1f MB\n", name[i * 3 + 1], client, server, total[i], end[i * 3 + 3]
+            if (name[i * 3 + 1] == "attraction")
+                yardstick = total[i]
         }
-        if (n > 3 && total[1] > 0)
-            printf "  vorpi / attraction: %.2f\n", total[0] / total[1]
+        for (i = 0; yardstick > 0 && i * 3 < n; i++)
+            if (name[i * 3 + 1] != "attraction")
+                printf "  %s / attraction: %.2f\n", name[i * 3 + 1], total[i] / yardstick
     }'
 
     for pid in $pids; do
