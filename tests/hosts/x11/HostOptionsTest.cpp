@@ -81,25 +81,6 @@ TEST(HostOptions, ReadsTheHacksStandardOptions)
     EXPECT_EQ(HostOptions::parse({ "-visual=0x2a" }, nullptr).visual.id, 0x2au);
 }
 
-// Which window it draws in: -window-id (as XScreenSaver's preview gives it,
-// after --root), then XSCREENSAVER_WINDOW (read only with -root), then the
-// root window; the last of -root and -window counts.
-TEST(HostOptions, FindsTheWindowAsTheHostsGiveIt)
-{
-    using Target = HostOptions::Target;
-    using Row = std::tuple<std::vector<std::string>, const char*, Target, unsigned long, bool>;
-    for (const auto& [arguments, screensaverWindow, target, windowId, preview] : {
-             Row { { "-root", "-window" }, "0x2a", Target::OwnWindow, 0, false },
-             Row { { "-root" }, nullptr, Target::RootWindow, 0, false },
-             Row { { "--root" }, "0x2A", Target::GivenWindow, 42, false },
-             Row { { "-root" }, "42", Target::GivenWindow, 42, false },
-             Row { { "--root", "--window-id", "0x2b" }, "not-a-window", Target::GivenWindow, 43, true },
-             Row { { "-window-id=43" }, nullptr, Target::GivenWindow, 43, true } }) {
-        HostOptions options = HostOptions::parse(arguments, screensaverWindow);
-        EXPECT_EQ(std::tie(options.target, options.windowId, options.preview), std::tie(target, windowId, preview));
-    }
-}
-
 TEST(HostOptions, RefusesWithOneLine)
 {
     std::string windowIds = "expected a window id in hex (0x...) or decimal";

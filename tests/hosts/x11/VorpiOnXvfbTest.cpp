@@ -261,12 +261,13 @@ TEST_F(VorpiOnXvfb, DrawsTheCanvasInTheRightWindowAndEndsCleanly)
     };
     // Without -scale the scale is the desktop's, from Xft.dpi (which Xlib reads as it connects): 1.5 here.
     for (auto [screen, sharedMemory, depth, own, options, environment, renderOptions, ending] : {
-             // -geometry places its own window; the last of -root and -window counts.
-             Row { "640x480x24", false, 24, true, { "-root", "-window", "-geometry", "640x480+0+0" }, {},
-                 { "--scale", "1.5" }, QKey },
-             // XScreenSaver's preview.
-             Row { "640x480x24", true, 32, false, { "--root", "--window-id", "0xWINDOW" }, {},
-                 { "--preview", "--scale", "1.5" }, SIGTERM },
+             // -geometry places its own window; the last of -root and -window counts, and -window reads no
+             // XSCREENSAVER_WINDOW.
+             Row { "640x480x24", false, 24, true, { "-root", "-window", "-geometry", "640x480+0+0" },
+                 { { "XSCREENSAVER_WINDOW", "not-a-window" } }, { "--scale", "1.5" }, QKey },
+             // XScreenSaver's preview: -window-id wins, and the variable is not even read.
+             Row { "640x480x24", true, 32, false, { "--root", "--window-id", "0xWINDOW" },
+                 { { "XSCREENSAVER_WINDOW", "not-a-window" } }, { "--preview", "--scale", "1.5" }, SIGTERM },
              Row { "640x480x16", true, 16, false, { "-root" }, { { "XSCREENSAVER_WINDOW", "WINDOW" } },
                  { "--scale", "1.5" }, Destroyed },
              // -display wins over DISPLAY.
