@@ -247,7 +247,6 @@ protected:
 TEST_F(VorpiOnXvfb, DrawsTheCanvasInTheRightWindowAndEndsCleanly)
 {
     enum Ending { QKey = -1, Destroyed = -2 };
-
     // WINDOW and 0xWINDOW stand for the window the test makes, in decimal and in hex; DISPLAY for its display.
     struct Row {
         const char* screen;
@@ -279,8 +278,9 @@ TEST_F(VorpiOnXvfb, DrawsTheCanvasInTheRightWindowAndEndsCleanly)
             serverOptions.insert(serverOptions.end(), { "-extension", "MIT-SHM" });
         startServer(serverOptions);
         std::string resources = "Xft.dpi:\t144\n";
-        XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False), XA_STRING,
-            8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+        XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "RESOURCE_MANAGER", False),
+            XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+            static_cast<int>(resources.size()));
         Window made = makeWindow(0, 0, 640, 480, 0x000000, depth);
         auto filled = [&](const std::string& text) {
             return text == "WINDOW" ? std::to_string(made) : text == "0xWINDOW" ? hex(made)
@@ -342,8 +342,8 @@ TEST_F(VorpiOnXvfb, BadInputGetsOneLineAndStatus1)
     for (const auto& [options, environment] : std::vector<std::pair<std::vector<std::string>, Environment>> {
              { { "--frobnicate" }, {} }, { { "-root" }, { { "DISPLAY", std::nullopt } } },
              { { "-window-id", "0x1fffff0" }, {} }, { { "-window-id", hex(directColour) }, {} },
-             { { "-window-id", hex(huge) }, {} }, { { "-visual", "PseudoColor" }, {} }, { { "-visual", "0x7fffff" }, {} },
-             { { "-display", ":99999" }, {} } }) {
+             { { "-window-id", hex(huge) }, {} }, { { "-visual", "PseudoColor" }, {} },
+             { { "-visual", "0x7fffff" }, {} }, { { "-display", ":99999" }, {} } }) {
         auto vorpi = startVorpi(options, environment);
         EXPECT_EQ(vorpi->waitForExit(2s), 1) << options.front() << " " << options.back();
         // One line, the program's own, and nothing after it.
