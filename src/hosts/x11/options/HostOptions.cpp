@@ -15,7 +15,7 @@ namespace {
 // X resource ids have 29 bits.
 constexpr unsigned long largestResourceId = 0x1FFFFFFF;
 // X's window sizes and positions are 16-bit.
-constexpr int largestSide = 32767;
+constexpr int largestXNumber = 32767;
 constexpr const char* windowIdExpected = "a window id in hex (0x...) or decimal";
 
 template <typename Number>
@@ -145,7 +145,7 @@ std::optional<HostOptions::Geometry> HostOptions::parseGeometry(std::string_view
             text.remove_prefix(1);
         auto number = parseWhole<int>(text.substr(0, text.find_first_not_of("0123456789")), 10);
         text.remove_prefix(std::min(text.find_first_not_of("0123456789"), text.size()));
-        if (!number || *number < least || *number > largestSide)
+        if (!number || *number < least || *number > largestXNumber)
             return std::nullopt;
         return negative ? -*number : *number;
     };
