@@ -10,7 +10,7 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <tuple>
 #include <vector>
@@ -34,18 +34,28 @@ std::string refusal(const std::vector<std::string>& arguments, const char* scree
 TEST(HostOptions, TheSettingsDialogOnlyProducesOptionsItAccepts)
 {
     std::string xml = (std::ostringstream() << std::ifstream(VORPI_SETTINGS_FILE).rdbuf()).str();
-    std::regex setting(R"re(<[^>]* arg(?:-set|-unset)?="([^"]*)"[^>]*>)re"), limit(R"re( (?:low|high)="([^"]*)")re");
+    auto attribute = [](const std::string& element, const std::string& name) -> std::optional<std::string> {
+        std::size_t start = element.find(" " + name + "=\"");
+        if (start == std::string::npos)
+            return std::nullopt;
+        start += name.size() + 3;
+        return element.substr(start, element.find('"', start) - start);
+    };
     std::vector<std::string> everything;
-    for (std::sregex_iterator at(xml.begin(), xml.end(), setting), none; at != none; ++at) {
-        std::string element = (*at)[0];
-        std::vector<std::string> values;
-        for (std::sregex_iterator end(element.begin(), element.end(), limit); end != none; ++end)
-            values.push_back((*end)[1]);
-        for (const std::string& value : values.empty() ? std::vector<std::string> { "" } : values) {
-            std::istringstream words(std::regex_replace((*at)[1].str(), std::regex("%"), value));
-            std::vector<std::string> arguments { std::istream_iterator<std::string>(words), {} };
-            EXPECT_EQ(refusal(arguments), "") << element;
-            everything.insert(everything.end(), arguments.begin(), arguments.end());
+    for (std::size_t open = xml.find('<'); open != std::string::npos; open = xml.find('<', open + 1)) {
+        std::string element = xml.substr(open, xml.find('>', open) - open);
+        for (const char* name : { "arg", "arg-set", "arg-unset" }) {
+            std::optional<std::string> option = attribute(element, name);
+            std::optional<std::string> low = attribute(element, "low"), high = attribute(element, "high");
+            for (std::size_t end = 0; option && end < (low ? 2 : 1); ++end) {
+                std::string text = *option;
+                if (std::size_t percent = text.find('%'); percent != std::string::npos)
+                    text.replace(percent, 1, (end == 0 ? low : high).value_or(""));
+                std::istringstream words(text);
+                std::vector<std::string> arguments { std::istream_iterator<std::string>(words), {} };
+                EXPECT_EQ(refusal(arguments), "") << text;
+                everything.insert(everything.end(), arguments.begin(), arguments.end());
+            }
         }
     }
     EXPECT_GE(everything.size(), 4u);
