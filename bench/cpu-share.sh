@@ -31,10 +31,10 @@ await() {
     done
 }
 
-# An Xvfb of size $1 that picks a free display itself; sets $display and $server.
+# An Xvfb of size $1 and depth $2 (default 24) that picks a free display itself; sets $display and $server.
 start_xvfb() {
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${1}x${2:-24}" -nolisten tcp -br -noreset 3>"$work/display" 2>/dev/null &
     server=$!
     pids="$server $pids"
     await Xvfb "$work/display"
@@ -47,7 +47,7 @@ peak() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
 # usage: measure SIZE SECONDS NAME CLIENT SERVER [NAME CLIENT SERVER]...
 # Prints each client's and server's share of one core over SECONDS and their
-# peak resident memory, then the first pair's total over the second's.
+# peak resident memory, then each pair's total over the last one's.
 measure() {
     label=$1 span=$2
     shift 2
@@ -77,7 +77,8 @@ measure() {
             printf "  %-14s %6.1f%% %6.1f%% %6.1f%% %8.1f MB %8.1f MB\n", name[i * 3 + 1], client, server, total[i],
                 end[i * 4 + 3], end[i * 4 + 4]
         }
-        if (n > 3 && total[1] > 0)
-            printf "  %s / %s, client and server together: %.2f\n", name[1], name[4], total[0] / total[1]
+        last = int((n - 1) / 3)
+        for (i = 0; i < last && total[last] > 0; i++)
+            printf "  %s / %s, client and server together: %.2f\n", name[i * 3 + 1], name[last * 3 + 1], total[i] / total[last]
     }'
 }

@@ -1,15 +1,32 @@
 // Before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include "display/DesktopScale.hpp"
+#include "HostInputCases.hpp"
 #include "options/HostOptions.hpp"
+#include "options/SeedSetting.hpp"
+#include "present/PixelFormat.hpp"
+
+#include <X11/X.h>
 
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <tuple>
 #include <vector>
 
 namespace {
+
+// The one line that refuses a command line, or nothing.
+std::string refusal(const std::vector<std::string>& arguments, const char* screensaverWindow = nullptr)
+{
+    try {
+        HostOptions::parse(arguments, screensaverWindow);
+    } catch (const OptionError& error) {
+        return error.what();
+    }
+    return "";
+}
 
 // Every option XScreenSaver's settings dialog can produce, alone and all
 // together; a slider's at both ends of its range. (What vorpi makes of
@@ -17,90 +34,96 @@ namespace {
 TEST(HostOptions, TheSettingsDialogOnlyProducesOptionsItAccepts)
 {
     std::string xml = (std::ostringstream() << std::ifstream(VORPI_SETTINGS_FILE).rdbuf()).str();
-    std::vector<std::vector<std::string>> produced;
-    for (std::string attribute : { " arg=\"", " arg-set=\"", " arg-unset=\"" })
-        for (auto at = xml.find(attribute); at != std::string::npos; at = xml.find(attribute, at + 1)) {
-            auto value = at + attribute.size();
-            std::string option = xml.substr(value, xml.find('"', value) - value);
-            std::string element = xml.substr(xml.rfind('<', at), xml.find('>', at) - xml.rfind('<', at));
-            auto valueOf = [&](const std::string& name) {
-                auto start = element.find(" " + name + "=\"");
-                return start == std::string::npos ? "" : element.substr(start + name.size() + 3,
-                    element.find('"', start + name.size() + 3) - start - name.size() - 3);
-            };
-            for (std::string end : { valueOf("low"), valueOf("high") }) {
-                std::istringstream words(option);
-                produced.emplace_back();
-                for (std::string word; words >> word;)
-                    produced.back().push_back(word == "%" ? end : word);
+    auto attribute = [](const std::string& element, const std::string& name) -> std::optional<std::string> {
+        std::size_t start = element.find(" " + name + "=\"");
+        if (start == std::string::npos)
+            return std::nullopt;
+        start += name.size() + 3;
+        return element.substr(start, element.find('"', start) - start);
+    };
+    std::vector<std::string> everything;
+    for (std::size_t open = xml.find('<'); open != std::string::npos; open = xml.find('<', open + 1)) {
+        std::string element = xml.substr(open, xml.find('>', open) - open);
+        for (const char* name : { "arg", "arg-set", "arg-unset" }) {
+            std::optional<std::string> option = attribute(element, name);
+            std::optional<std::string> low = attribute(element, "low"), high = attribute(element, "high");
+            for (std::size_t end = 0; option && end < (low ? 2 : 1); ++end) {
+                std::string text = *option;
+                if (std::size_t percent = text.find('%'); percent != std::string::npos)
+                    text.replace(percent, 1, (end == 0 ? low : high).value_or(""));
+                std::istringstream words(text);
+                std::vector<std::string> arguments { std::istream_iterator<std::string>(words), {} };
+                EXPECT_EQ(refusal(arguments), "") << text;
+                everything.insert(everything.end(), arguments.begin(), arguments.end());
             }
         }
-    ASSERT_GE(produced.size(), 4u);
-    std::vector<const char*> everything;
-    for (const std::vector<std::string>& option : produced) {
-        std::vector<const char*> arguments;
-        for (const std::string& word : option)
-            arguments.push_back(word.c_str());
-        EXPECT_NO_THROW(HostOptions::parse(arguments, nullptr)) << option.front();
-        everything.insert(everything.end(), arguments.begin(), arguments.end());
     }
-    EXPECT_NO_THROW(HostOptions::parse(everything, nullptr));
+    EXPECT_GE(everything.size(), 4u);
+    EXPECT_EQ(refusal(everything), "");
 }
 
+// The same scales and seeds as every host, with the same words for those refused.
+TEST(HostOptions, ReadsScalesAndSeedsAsEveryHost)
+{
+    for (const ScaleCase& row : scaleCases)
+        EXPECT_EQ(refusal({ "-scale", row.text }), row.scale ? "" : refusalOf("-scale", row.text, ScaleSetting::expected));
+    for (const SeedCase& row : seedCases)
+        EXPECT_EQ(refusal({ "--seed", row.text }), row.seed ? "" : refusalOf("--seed", row.text, SeedSetting::expected));
 }
-
-namespace {
 
 // XScreenSaver's standard options as a user's programs: line or a wrapper
-// script writes them: those with a meaning here are read, the rest accepted.
+// script writes them: those with a meaning here are read, the rest accepted;
+// where one is given twice the last counts.
 TEST(HostOptions, ReadsTheHacksStandardOptions)
 {
-    using Kind = HostOptions::VisualRequest::Kind;
-    HostOptions options = HostOptions::parse(std::vector { "--root", "--delay", "20000", "-install", "-noinstall",
-        "-mono", "-fps", "-no-fps", "-sync", "-display=:7", "-visual", "TrueColor", "-geometry", "=800x600-10+20",
-        "-scale", "1.5" }, nullptr);
-    EXPECT_EQ(options.target, HostOptions::Target::RootWindow);
-    EXPECT_EQ(options.delay, std::chrono::microseconds(20000));
-    EXPECT_FALSE(options.showFps) << "the last of -fps and -no-fps counts";
-    EXPECT_TRUE(options.synchronous);
-    EXPECT_EQ(options.displayName, ":7");
-    EXPECT_EQ(options.visual.kind, Kind::Class);
-    EXPECT_EQ(options.scale, 1.5);
+    HostOptions options = HostOptions::parse({ "--root", "--delay", "20000", "-install", "-noinstall", "-mono", "-fps",
+        "-no-fps", "-sync", "-display=:7", "-visual", "TrueColor", "-geometry", "=800x600-10+-20", "-seed", "7",
+        "-scale", "2", "-scale=1.5" }, nullptr);
+    EXPECT_EQ(std::tie(options.target, options.delay, options.showFps, options.synchronous, *options.displayName),
+        std::make_tuple(HostOptions::Target::RootWindow, std::chrono::microseconds(20000), false, true, ":7"));
+    EXPECT_EQ(std::tie(options.visual.visualClass, *options.seed), std::make_tuple(TrueColor, 7u));
+    EXPECT_EQ(options.scale.resolve(1), 1.5);
     const HostOptions::Geometry& geometry = options.geometry;
     EXPECT_EQ(std::tie(*geometry.width, *geometry.height, *geometry.x, *geometry.y, geometry.xFromRight,
                   geometry.yFromBottom),
-        std::make_tuple(800, 600, 10, 20, true, false));
-
-    HostOptions defaults = HostOptions::parse(std::vector<const char*> {}, nullptr);
-    EXPECT_EQ(defaults.delay, std::chrono::microseconds(0));
-    EXPECT_FALSE(defaults.scale) << "auto: from the desktop";
-    EXPECT_EQ(defaults.visual.kind, Kind::Default);
-    EXPECT_EQ(HostOptions::parse(std::vector { "-scale", "2", "-scale=auto" }, nullptr).scale, std::nullopt);
-    EXPECT_EQ(HostOptions::parse(std::vector { "-visual=0x2a" }, nullptr).visual.id, 0x2au);
-    EXPECT_EQ(HostOptions::parse(std::vector { "-visual", "best" }, nullptr).visual.kind, Kind::Default);
-    EXPECT_FALSE(HostOptions::parse(std::vector { "-geometry", "+0+0" }, nullptr).geometry.width);
-    EXPECT_FALSE(HostOptions::parse(std::vector { "-geometry", "640x480" }, nullptr).geometry.x);
-
-    for (std::vector<const char*> refused : std::vector<std::vector<const char*>> { { "-delay", "-1" },
-             { "-delay", "10000001" }, { "-delay", "1.5" }, { "-delay", "" }, { "-scale", "0.5" }, { "-scale", "4.5" },
-             { "-scale", "2x" }, { "-scale", "nan" }, { "-scale", "inf" }, { "-scale", "-2" }, { "-scale", "1e0" },
-             { "-geometry", "0x10" }, { "-geometry", "10x" }, { "-geometry", "x10" }, { "-geometry", "+10" },
-             { "-geometry", "10x10+5" }, { "-geometry", "10x10+5+5+" }, { "-geometry", "" }, { "-geometry", "=" },
-             { "-geometry", "99999x10" }, { "-visual", "sparkly" }, { "-visual", "0" }, { "-sync=1" },
-             { "-install=yes" }, { "-display" }, { "-frames", "3" } })
-        EXPECT_THROW(HostOptions::parse(refused, nullptr), OptionError) << refused.front() << " " << refused.back();
+        std::make_tuple(800, 600, 10, -20, true, false));
+    EXPECT_EQ(HostOptions::parse({ "-geometry", "-+5--6" }, nullptr).geometry.y, -6) << "XParseGeometry's signs";
+    EXPECT_EQ(HostOptions::parse({ "-visual=0x2a" }, nullptr).visual.id, 0x2au);
 }
 
-TEST(DesktopScale, IsXftDpiOver96ToTheNearestHalfFrom1To4)
+TEST(HostOptions, RefusesWithOneLine)
 {
-    for (auto [dpi, scale] : std::vector<std::pair<double, double>> { { 96, 1 }, { 72, 1 }, { 0, 1 }, { -96, 1 },
-             { 110, 1 }, { 144, 1.5 }, { 168, 2 }, { 192, 2 }, { 288, 3 }, { 384, 4 }, { 1000, 4 } })
-        EXPECT_EQ(DesktopScale::forDpi(dpi), scale) << dpi;
-    EXPECT_EQ(DesktopScale::forResources("Xft.antialias:\t1\nXft.dpi:\t192\n*background: grey\n"), 2);
-    EXPECT_EQ(DesktopScale::forResources("Xft.dpi: 144.0\n"), 1.5);
-    EXPECT_EQ(DesktopScale::forResources("Xft.antialias: 1\n"), std::nullopt);
-    EXPECT_EQ(DesktopScale::forResources("Xft.dpi: many\n"), std::nullopt);
-    EXPECT_EQ(DesktopScale::forResources(nullptr), std::nullopt);
+    std::string windowIds = "expected a window id in hex (0x...) or decimal";
+    for (const auto& [arguments, refused] : std::vector<std::pair<std::vector<std::string>, std::string>> {
+             { { "---root" }, "unknown option '---root'" }, { { "root" }, "unexpected argument 'root'" },
+             { { "-fps=1" }, "option '-fps' takes no value" }, { { "-delay" }, "option '-delay' needs a value" },
+             { { "-window-id", "0x" }, "invalid -window-id '0x': " + windowIds },
+             { { "-delay", "-5" }, "invalid -delay '-5': expected microseconds from 0 to 10000000" },
+             { { "-visual", "a" }, "invalid -visual 'a': expected " + std::string(HostOptions::visualsExpected) },
+             { { "-geometry", "+1" }, "invalid -geometry '+1': expected WIDTHxHEIGHT, {+-}X{+-}Y or both, such as "
+                                      "800x600+10-10" } })
+        EXPECT_EQ(refusal(arguments), refused);
+    EXPECT_EQ(refusal({ "-root" }, "x\n"), "invalid XSCREENSAVER_WINDOW 'x\\x0a': " + windowIds);
+
+    for (std::string refused : { "-window-id 0", "-window-id -5", "-window-id 0x20000000", "-window-id 0x0x2a",
+             "-delay 10000001", "-delay 1.5", "-geometry 0x10", "-geometry 10x", "-geometry x10", "-geometry 10x10+5",
+             "-geometry 10x10+5+5+", "-geometry +-+5+5", "-geometry 99999x10", "-geometry +0+-40000", "-visual 0",
+             "-install=yes", "-frames 3" }) {
+        std::istringstream words(refused);
+        EXPECT_NE(refusal({ std::istream_iterator<std::string>(words), {} }), "") << refused;
+    }
+}
+
+// Colours in the layouts of 16-, 30- and blue-first 32-bit visuals; the usual 24-bit one takes the canvas's words.
+TEST(PixelFormat, KeepsEachChannelsTopBitsOrRepeatsThem)
+{
+    using Row = std::tuple<PixelFormat, std::uint32_t, std::uint32_t>;
+    for (const auto& [format, grey, colour] : { Row { { 0xF800, 0x07E0, 0x001F, 16, 16 }, 0x8410, 0x11AA },
+             Row { { 0x3FF00000, 0x000FFC00, 0x000003FF, 30, 32 }, 0x20280A02, 0x04834159 },
+             Row { { 0x0000FF, 0x00FF00, 0xFF0000, 32, 32 }, 0xFF808080, 0xFF563412 } })
+        EXPECT_EQ(std::make_tuple(format.isCanvasLayout(), format.pixel(0x808080), format.pixel(0x123456)),
+            std::make_tuple(false, grey, colour));
+    EXPECT_TRUE(PixelFormat(0xFF0000, 0x00FF00, 0x0000FF, 24, 32).isCanvasLayout());
 }
 
 }

@@ -1,11 +1,9 @@
 #include "display/DesktopScale.hpp"
 
-#include "options/HostOptions.hpp"
+#include "options/ScaleSetting.hpp"
 
 #include <X11/Xresource.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 double DesktopScale::of(Display* display)
@@ -36,15 +34,8 @@ std::optional<double> DesktopScale::forResources(const char* resources)
         char* end = nullptr;
         double dpi = std::strtod(value.addr, &end);
         if (end != value.addr)
-            scale = forDpi(dpi);
+            scale = ScaleSetting::forDpi(dpi);
     }
     XrmDestroyDatabase(database);
     return scale;
-}
-
-double DesktopScale::forDpi(double dpi)
-{
-    if (!std::isfinite(dpi) || dpi <= 0)
-        return 1;
-    return std::clamp(std::round(dpi / 96 * 2) / 2, HostOptions::smallestScale, HostOptions::largestScale);
 }

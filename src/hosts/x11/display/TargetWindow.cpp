@@ -1,7 +1,9 @@
 #include "display/TargetWindow.hpp"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -30,12 +32,6 @@ const char* visualClassName(int visualClass)
     case DirectColor: return "DirectColor";
     }
     return "unknown";
-}
-
-bool drawable(int visualClass, int depth, unsigned long red, unsigned long green, unsigned long blue)
-{
-    return visualClass == TrueColor && (depth == 24 || depth == 32) && red == 0xFF0000 && green == 0x00FF00
-        && blue == 0x0000FF;
 }
 
 }
@@ -110,6 +106,17 @@ Window TargetWindow::createOwnWindow(const HostOptions& options)
         hints.height = height;
         XSetWMNormalHints(display, window, &hints);
     }
+    // Lets a window manager or a task list tell which process on which machine draws the window.
+    long pid = getpid();
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&pid), 1);
+    char host[256] = {};
+    char* hostName = host;
+    XTextProperty machine {};
+    if (gethostname(host, sizeof host - 1) == 0 && XStringListToTextProperty(&hostName, 1, &machine)) {
+        XSetWMClientMachine(display, window, &machine);
+        XFree(machine.value);
+    }
     _deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &_deleteWindow, 1);
     return window;
@@ -132,11 +139,16 @@ XVisualInfo TargetWindow::chooseOwnVisual(const HostOptions::VisualRequest& requ
     }
     int count = 0;
     XVisualInfo* found = XGetVisualInfo(display, mask, &wanted, &count);
-    // The screen's default when it will do; otherwise 24 bits before 32, so that nothing blends with what is behind.
+    // The screen's default when the canvas's pixels are its own; otherwise such a visual of 24 bits before 32,
+    // so that nothing blends with what is behind; then one whose pixels take converting, the default first.
     auto rank = [&](const XVisualInfo& visual) {
-        if (!drawable(visual.c_class, visual.depth, visual.red_mask, visual.green_mask, visual.blue_mask))
-            return 3;
-        return visual.visual == DefaultVisual(display, screen) ? 0 : visual.depth == 24 ? 1 : 2;
+        std::optional<PixelFormat> format = PixelFormat::of(display, *visual.visual, visual.depth);
+        bool isDefault = visual.visual == DefaultVisual(display, screen);
+        if (!format)
+            return 5;
+        if (!format->isCanvasLayout())
+            return isDefault ? 3 : 4;
+        return isDefault ? 0 : visual.depth == 24 ? 1 : 2;
     };
     std::optional<XVisualInfo> chosen;
     for (int i = 0; i < count; ++i)
@@ -144,7 +156,7 @@ XVisualInfo TargetWindow::chooseOwnVisual(const HostOptions::VisualRequest& requ
             chosen = found[i];
     XFree(found);
     // One it cannot draw on goes on all the same, so that the check that follows says why it will not do.
-    if (request.kind == Kind::Default && (!chosen || rank(*chosen) == 3)) {
+    if (request.kind == Kind::Default && (!chosen || rank(*chosen) == 5)) {
         chosen.emplace();
         chosen->visual = DefaultVisual(display, screen);
         chosen->depth = DefaultDepth(display, screen);
@@ -174,20 +186,11 @@ void TargetWindow::readAttributes(const std::string& description)
 
     if (_attributes.c_class == InputOnly)
         throw std::runtime_error("cannot draw in " + description + ": it is an input-only window");
-    const Visual& visual = *_attributes.visual;
-    if (!drawable(visual.c_class, _attributes.depth, visual.red_mask, visual.green_mask, visual.blue_mask))
-        throw std::runtime_error("cannot draw in " + description + ": its visual is " + visualClassName(visual.c_class)
-            + " of depth " + std::to_string(_attributes.depth)
-            + "; vorpi needs 24- or 32-bit TrueColor with 8-bit red, green and blue");
-}
-
-unsigned long TargetWindow::pixel(std::uint32_t rgb) const
-{
-    const Visual& visual = *_attributes.visual;
-    unsigned long colourBits = visual.red_mask | visual.green_mask | visual.blue_mask;
-    unsigned long depthBits = _attributes.depth >= 32 ? 0xFFFFFFFFul : (1ul << _attributes.depth) - 1;
-    // A 32-bit visual keeps alpha in the bits the colour leaves free.
-    return (rgb & colourBits) | (depthBits & ~colourBits);
+    _format = PixelFormat::of(display, *_attributes.visual, _attributes.depth);
+    if (!_format)
+        throw std::runtime_error("cannot draw in " + description + ": its visual is "
+            + visualClassName(_attributes.visual->c_class) + " of depth " + std::to_string(_attributes.depth)
+            + "; vorpi needs TrueColor of depth 15, 16, 24, 30 or 32");
 }
 
 bool TargetWindow::asksToQuit(XEvent& event) const

@@ -1,19 +1,21 @@
 #pragma once
 
-#include "options/HostOptions.hpp"
 #include "display/XConnection.hpp"
+#include "options/HostOptions.hpp"
+#include "present/PixelFormat.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdint>
+#include <optional>
 #include <string>
 
 // The window the screen saver draws in, its own or one another program made,
-// and what drawing needs to know of it: its visual and depth (a preview
-// pane's may differ from the screen's default) and its size at the start.
-// Its own window gets a 24- or 32-bit TrueColor visual even on a screen whose
-// default is another (16-bit, say), and the size and place -geometry asks for.
+// and what drawing needs to know of it: its visual, depth and pixel layout
+// (a preview pane's may differ from the screen's default) and its size at the
+// start. Its own window gets a visual that takes the canvas's pixels as they
+// are where the screen has one (a 24-bit visual on a 16-bit screen, say), and
+// the size and place -geometry asks for.
 class TargetWindow {
 public:
     // Throws when the window does not exist or cannot be drawn in.
@@ -30,8 +32,7 @@ public:
     int width() const { return _attributes.width; }
     int height() const { return _attributes.height; }
     bool viewableAtStart() const { return _attributes.map_state == IsViewable; }
-    // The pixel value that shows the opaque colour 0xRRGGBB in this window.
-    unsigned long pixel(std::uint32_t rgb) const;
+    const PixelFormat& format() const { return *_format; }
     // q, Escape or the window manager's close button, in a window of our own.
     bool asksToQuit(XEvent& event) const;
 
@@ -46,4 +47,5 @@ private:
     Atom _deleteWindow = None;
     Colormap _colormap = None;
     XWindowAttributes _attributes {};
+    std::optional<PixelFormat> _format;
 };

@@ -1,9 +1,10 @@
 #include "loop/X11Host.hpp"
 
 #include "DefaultBackend.hpp"
-#include "ScaledSurface.hpp"
 #include "display/DesktopScale.hpp"
+#include "limits/DrawingLimits.hpp"
 
+#include <X11/Xatom.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -14,17 +15,10 @@
 
 namespace {
 
-// One frame of a larger window would take over a gigabyte; the renderer has the same limit.
-constexpr int largestSide = 16384;
-// A window manager or a monitor change sends sizes in bursts; the picture is rebuilt once they stop.
-constexpr auto sizeSettlingTime = std::chrono::milliseconds(200);
-
 void requireDrawable(int width, int height)
 {
-    if (width > largestSide || height > largestSide)
-        throw std::runtime_error("the window is " + std::to_string(width) + "x" + std::to_string(height)
-            + ", larger than the " + std::to_string(largestSide) + "x" + std::to_string(largestSide)
-            + " that vorpi draws in");
+    if (auto refusal = DrawingLimits::refusal(width, height))
+        throw std::runtime_error(*refusal);
 }
 
 const char* nameOrNull(const std::optional<std::string>& text)
@@ -46,14 +40,16 @@ X11Host::X11Host(const HostOptions& options, RandomSources sources, StopSignals&
     : _stopSignals(stopSignals)
     , _connection(nameOrNull(options.displayName))
     , _window(_connection, options)
-    , _scale(options.scale.value_or(DesktopScale::of(_connection.display())))
-    , _clock(createFirstPicture(options.preview, std::move(sources)), options.delay)
+    , _scale(options.scale.resolve(DesktopScale::of(_connection.display())))
+    , _framesProperty(XInternAtom(_connection.display(), "vorpi.frames", False))
+    , _picture(createFirstPicture(options.preview, std::move(sources)))
+    , _clock(_picture.session().interval(), options.delay)
     , _viewable(_window.viewableAtStart())
 {
     if (options.synchronous)
         XSynchronize(_connection.display(), True);
     if (options.showFps) {
-        _overlay.emplace(_connection, _window);
+        _overlay.emplace(_connection, _window, _scale);
         if (!_overlay->canDraw())
             std::fprintf(stderr, "vorpi: the display has no 'fixed' font; the frame rate is not shown\n");
     }
@@ -67,9 +63,9 @@ void X11Host::run()
         _connection.throwIfFailed();
         if (_quitAsked || _connection.watchedWindowGone())
             return;
-        if (_newSize && !_presenter->busy() && FrameClock::Clock::now() >= _newSizeSettles)
+        if (!_presenter->busy() && _pendingReshape.isDue(FrameClock::Clock::now()))
             reshape();
-        if (_session->isAnimating() && !_presenter->busy() && _clock.isDue(FrameClock::Clock::now()))
+        if (_picture.session().isAnimating() && !_presenter->busy() && _clock.isDue(FrameClock::Clock::now()))
             drawFrame();
         XFlush(_connection.display());
         if (!waitForWork())
@@ -122,78 +118,63 @@ void X11Host::handleEvent(XEvent& event)
 void X11Host::followVisibility()
 {
     bool visible = _viewable && !_fullyObscured;
-    if (visible && !_session->isAnimating()) {
+    ScreenSaverSession& session = _picture.session();
+    if (visible && !session.isAnimating()) {
         auto now = FrameClock::Clock::now();
-        _session->start();
+        session.start();
         _clock.start(now);
         if (_overlay)
             _overlay->restart(now);
-    } else if (!visible && _session->isAnimating()) {
-        _session->stop();
+    } else if (!visible && session.isAnimating()) {
+        session.stop();
     }
 }
 
 void X11Host::noteSize(int width, int height)
 {
-    if (width == _presenter->width() && height == _presenter->height()) {
-        _newSize.reset();
-        return;
-    }
-    if (_newSize != std::pair { width, height }) {
-        _newSize = { width, height };
-        _newSizeSettles = FrameClock::Clock::now() + sizeSettlingTime;
-    }
+    _pendingReshape.note({ width, height, _scale }, { _presenter->width(), _presenter->height(), _scale },
+        FrameClock::Clock::now());
 }
 
 void X11Host::reshape()
 {
-    auto [width, height] = *_newSize;
-    _newSize.reset();
+    auto [width, height, scale] = _pendingReshape.take();
     requireDrawable(width, height);
-    _session->reshape(inPoints(width, height));
-    createImage(width, height);
+    _picture.reshape(width, height, scale, [&] { return createCanvas(width, height); });
     // The fresh canvas is black: show it at once, so that nothing of the old picture stays where the new one has not drawn yet.
-    _canvas->image();
-    _presenter->present({ 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
+    _presenter->present(_picture.canvas().image(),
+        { 0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height) });
 }
 
-double X11Host::createFirstPicture(bool preview, RandomSources sources)
+SaverPicture X11Host::createFirstPicture(bool preview, RandomSources sources)
 {
-    int width = _window.width();
-    int height = _window.height();
-    requireDrawable(width, height);
-    createImage(width, height);
-    _session.emplace(inPoints(width, height), preview, std::move(sources));
-    return _session->interval();
+    requireDrawable(_window.width(), _window.height());
+    return SaverPicture(createCanvas(_window.width(), _window.height()), _scale, preview, std::move(sources));
 }
 
-void X11Host::createImage(int width, int height)
+std::unique_ptr<Canvas> X11Host::createCanvas(int width, int height)
 {
-    // The canvas draws into the presenter's pixels: it goes first, and the old image before the new one takes its memory.
-    _canvas.reset();
+    // The old image goes before the new one takes its memory; the picture has let go of the old canvas by now.
     _presenter.reset();
     _presenter.emplace(_connection, _window, width, height);
-    _canvas = DefaultBackend::makeCanvas(_presenter->pixels());
-}
-
-CGSize X11Host::inPoints(int width, int height) const
-{
-    return { width / _scale, height / _scale };
+    if (std::optional<ImageView> shared = _presenter->canvasPixels())
+        return DefaultBackend::makeCanvas(*shared);
+    return DefaultBackend::makeCanvas(width, height);
 }
 
 void X11Host::drawFrame()
 {
-    {
-        ScaledSurface points(*_canvas, _scale);
-        _session->frame(points);
-    }
     // Only what the frame touched goes to the server.
-    _canvas->image();
-    std::vector<PixelRect> changed = _canvas->takeTouchedAreas();
+    std::vector<PixelRect> changed = _picture.frame();
     // The overlay's box changes size with its text: the picture under the old box goes back first.
     if (_overlay)
         changed.push_back(_overlay->area());
-    _presenter->present(changed);
+    _presenter->present(_picture.canvas().image(), changed);
+    long frames = static_cast<long>(_picture.session().framesRun());
+    // Not on the root window, where every client that watches it (a window manager, a panel) would wake each frame.
+    if (_window.id() != DefaultRootWindow(_connection.display()))
+        XChangeProperty(_connection.display(), _window.id(), _framesProperty, XA_CARDINAL, 32, PropModeReplace,
+            reinterpret_cast<unsigned char*>(&frames), 1);
     auto now = FrameClock::Clock::now();
     if (_overlay) {
         _overlay->frameShown(now);
@@ -204,12 +185,8 @@ void X11Host::drawFrame()
 
 void X11Host::repaint(const XExposeEvent& exposed)
 {
-    {
-        ScaledSurface points(*_canvas, _scale);
-        _session->redraw(points, { { exposed.x / _scale, exposed.y / _scale }, { exposed.width / _scale, exposed.height / _scale } });
-    }
-    _canvas->image(); // finishes any drawing the backend holds back
-    _presenter->present({ static_cast<short>(exposed.x), static_cast<short>(exposed.y),
+    _picture.redraw({ exposed.x, exposed.y, exposed.width, exposed.height });
+    _presenter->present(_picture.canvas().image(), { static_cast<short>(exposed.x), static_cast<short>(exposed.y),
         static_cast<unsigned short>(exposed.width), static_cast<unsigned short>(exposed.height) });
     if (_overlay && exposed.count == 0)
         _overlay->draw();
@@ -223,10 +200,10 @@ bool X11Host::waitForWork()
     pollfd watched[] = { { _connection.fd(), POLLIN, 0 }, { _stopSignals.fd(), POLLIN, 0 } };
     // While the server reads the shared pixels, only its notice that it is done can move things on.
     std::optional<FrameClock::Clock::time_point> deadline;
-    if (!_presenter->busy() && _session->isAnimating())
+    if (!_presenter->busy() && _picture.session().isAnimating())
         deadline = _clock.nextDeadline();
-    if (!_presenter->busy() && _newSize)
-        deadline = std::min(deadline.value_or(_newSizeSettles), _newSizeSettles);
+    if (!_presenter->busy() && _pendingReshape.isPending())
+        deadline = std::min(deadline.value_or(_pendingReshape.settlesAt()), _pendingReshape.settlesAt());
     timespec timeout = deadline ? timeUntil(*deadline) : timespec {};
     int ready = ppoll(watched, 2, deadline ? &timeout : nullptr, nullptr);
     if (ready < 0 && errno != EINTR)

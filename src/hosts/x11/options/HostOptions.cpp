@@ -1,20 +1,22 @@
 #include "options/HostOptions.hpp"
 
+#include "options/OptionReader.hpp"
+#include "options/SeedSetting.hpp"
+
 #include <X11/X.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
-#include <limits>
-#include <string_view>
+#include <utility>
 
 namespace {
 
 // X resource ids have 29 bits.
 constexpr unsigned long largestResourceId = 0x1FFFFFFF;
 // X's window sizes and positions are 16-bit.
-constexpr int largestSide = 32767;
+constexpr int largestXNumber = 32767;
+constexpr const char* windowIdExpected = "a window id in hex (0x...) or decimal";
 
 template <typename Number>
 std::optional<Number> parseWhole(std::string_view text, int base)
@@ -26,17 +28,20 @@ std::optional<Number> parseWhole(std::string_view text, int base)
     return value;
 }
 
-std::string lowercase(std::string text)
+std::optional<std::chrono::microseconds> parseDelay(std::string_view text)
 {
-    std::ranges::transform(text, text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
+    auto microseconds = parseWhole<long>(text, 10);
+    if (!microseconds || *microseconds < 0 || *microseconds > HostOptions::longestDelay.count())
+        return std::nullopt;
+    return std::chrono::microseconds(*microseconds);
 }
 
-// The words XScreenSaver's hacks take for -visual.
-std::optional<HostOptions::VisualRequest> parseVisual(const std::string& text)
+// The words XScreenSaver's hacks take for -visual, in any case.
+std::optional<HostOptions::VisualRequest> parseVisual(std::string_view text)
 {
     using Kind = HostOptions::VisualRequest::Kind;
-    std::string word = lowercase(text);
+    std::string word(text);
+    std::ranges::transform(word, word.begin(), [](unsigned char c) { return std::tolower(c); });
     if (word == "default" || word == "default-n" || word == "best" || word == "color" || word == "colour")
         return HostOptions::VisualRequest {};
     struct Named {
@@ -55,114 +60,47 @@ std::optional<HostOptions::VisualRequest> parseVisual(const std::string& text)
     return std::nullopt;
 }
 
-std::optional<double> parseScale(const std::string& text)
-{
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)
-        || value < HostOptions::smallestScale || value > HostOptions::largestScale)
-        return std::nullopt;
-    return value;
 }
 
-}
-
-HostOptions HostOptions::parse(std::span<const char* const> arguments, const char* screensaverWindow)
+HostOptions HostOptions::parse(std::vector<std::string> arguments, const char* screensaverWindow)
 {
     HostOptions options;
+    OptionReader reader(std::move(arguments), OptionReader::Dashes::OneOrTwo);
     bool rootRequested = false;
     std::optional<unsigned long> givenWindow;
 
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view argument = arguments[i];
-        std::string_view name = argument;
-        if (name.starts_with("--"))
-            name.remove_prefix(2);
-        else if (name.starts_with("-"))
-            name.remove_prefix(1);
-        else
-            throw OptionError("unexpected argument '" + std::string(argument) + "'");
-
-        std::optional<std::string> attached;
-        if (auto equals = name.find('='); equals != std::string_view::npos) {
-            attached = std::string(name.substr(equals + 1));
-            name = name.substr(0, equals);
-        }
-        auto value = [&]() -> std::string {
-            if (attached)
-                return *attached;
-            if (i + 1 >= arguments.size())
-                throw OptionError("option '" + std::string(argument) + "' needs a value");
-            return arguments[++i];
-        };
-        auto noValue = [&] {
-            if (attached)
-                throw OptionError("option '-" + std::string(name) + "' takes no value");
-        };
-
-        if (name == "root") {
-            noValue();
-            rootRequested = true;
-        } else if (name == "window") {
-            noValue();
-            rootRequested = false;
-        } else if (name == "window-id") {
-            std::string text = value();
-            givenWindow = parseWindowId(text);
-            if (!givenWindow)
-                throw OptionError("bad window id '" + text + "' (give it in hex, 0x…, or in decimal)");
-        } else if (name == "fps" || name == "no-fps") {
-            noValue();
-            options.showFps = name == "fps";
-        } else if (name == "seed") {
-            std::string text = value();
-            options.seed = parseWhole<std::uint32_t>(text, 10);
-            if (!options.seed)
-                throw OptionError("bad seed '" + text + "' (a whole number from 0 to 4294967295)");
-        } else if (name == "delay") {
-            std::string text = value();
-            auto microseconds = parseWhole<long>(text, 10);
-            if (!microseconds || *microseconds < 0 || *microseconds > longestDelay.count())
-                throw OptionError("bad delay '" + text + "' (microseconds between frames, 0 to "
-                    + std::to_string(longestDelay.count()) + ")");
-            options.delay = std::chrono::microseconds(*microseconds);
-        } else if (name == "scale") {
-            std::string text = value();
-            if (text != "auto") {
-                options.scale = parseScale(text);
-                if (!options.scale)
-                    throw OptionError("bad scale '" + text + "' (a number from 1 to 4, or auto)");
-            } else {
-                options.scale.reset();
-            }
-        } else if (name == "display") {
-            options.displayName = value();
-        } else if (name == "geometry") {
-            std::string text = value();
-            auto geometry = parseGeometry(text);
-            if (!geometry)
-                throw OptionError("bad geometry '" + text + "' (WIDTHxHEIGHT, +X+Y, or both, such as 800x600+10-10)");
-            options.geometry = *geometry;
-        } else if (name == "visual") {
-            std::string text = value();
-            auto visual = parseVisual(text);
-            if (!visual)
-                throw OptionError("bad visual '" + text + "' (default, TrueColor or a visual id)");
-            options.visual = *visual;
-        } else if (name == "sync" || name == "synchronous") {
-            noValue();
+    while (std::optional<std::string> name = reader.next()) {
+        if (*name == "root" || *name == "window") {
+            reader.noValue();
+            rootRequested = *name == "root";
+        } else if (*name == "window-id") {
+            givenWindow = reader.value(parseWindowId, windowIdExpected);
+        } else if (*name == "fps" || *name == "no-fps") {
+            reader.noValue();
+            options.showFps = *name == "fps";
+        } else if (*name == "seed") {
+            options.seed = reader.value(SeedSetting::parse, SeedSetting::expected);
+        } else if (*name == "delay") {
+            options.delay = reader.value(parseDelay, "microseconds from 0 to 10000000");
+        } else if (*name == "scale") {
+            options.scale = reader.value(ScaleSetting::parse, ScaleSetting::expected);
+        } else if (*name == "display") {
+            options.displayName = reader.value();
+        } else if (*name == "geometry") {
+            options.geometry = reader.value(parseGeometry, "WIDTHxHEIGHT, {+-}X{+-}Y or both, such as 800x600+10-10");
+        } else if (*name == "visual") {
+            options.visual = reader.value(parseVisual, visualsExpected);
+        } else if (*name == "sync" || *name == "synchronous") {
+            reader.noValue();
             options.synchronous = true;
-        } else if (name == "install" || name == "noinstall" || name == "mono") {
+        } else if (*name == "install" || *name == "noinstall" || *name == "mono") {
             // Colormaps and monochrome mean nothing to a TrueColor picture; the hacks' options are accepted all the same.
-            noValue();
-        } else if (name == "help") {
-            noValue();
-            options.action = Action::ShowHelp;
-        } else if (name == "version") {
-            noValue();
-            options.action = Action::ShowVersion;
+            reader.noValue();
+        } else if (*name == "help" || *name == "version") {
+            reader.noValue();
+            options.action = *name == "help" ? Action::ShowHelp : Action::ShowVersion;
         } else {
-            throw OptionError("unknown option '" + std::string(argument) + "'");
+            reader.unknown();
         }
     }
 
@@ -174,7 +112,8 @@ HostOptions HostOptions::parse(std::span<const char* const> arguments, const cha
     } else if (rootRequested && screensaverWindow) {
         auto window = parseWindowId(screensaverWindow);
         if (!window)
-            throw OptionError("bad window id '" + std::string(screensaverWindow) + "' in XSCREENSAVER_WINDOW");
+            throw OptionError("invalid XSCREENSAVER_WINDOW " + OptionReader::quoted(screensaverWindow) + ": expected "
+                + windowIdExpected);
         options.target = Target::GivenWindow;
         options.windowId = *window;
     } else if (rootRequested) {
@@ -183,59 +122,57 @@ HostOptions HostOptions::parse(std::span<const char* const> arguments, const cha
     return options;
 }
 
-std::optional<unsigned long> HostOptions::parseWindowId(const std::string& text)
+std::optional<unsigned long> HostOptions::parseWindowId(std::string_view text)
 {
-    std::string_view digits = text;
     int base = 10;
-    if (digits.starts_with("0x") || digits.starts_with("0X")) {
-        digits.remove_prefix(2);
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
         base = 16;
     }
-    auto id = parseWhole<unsigned long>(digits, base);
+    auto id = parseWhole<unsigned long>(text, base);
     if (!id || *id == 0 || *id > largestResourceId)
         return std::nullopt;
     return id;
 }
 
-std::optional<HostOptions::Geometry> HostOptions::parseGeometry(const std::string& text)
+std::optional<HostOptions::Geometry> HostOptions::parseGeometry(std::string_view text)
 {
-    std::string_view rest = text;
-    if (rest.starts_with("="))
-        rest.remove_prefix(1);
-    auto takeNumber = [&](int least) -> std::optional<int> {
-        auto digits = std::min(rest.size(), static_cast<std::size_t>(std::ranges::find_if_not(rest, [](char c) {
-            return c >= '0' && c <= '9';
-        }) - rest.begin()));
-        auto number = parseWhole<int>(rest.substr(0, digits), 10);
-        rest.remove_prefix(digits);
-        if (!number || *number < least || *number > largestSide)
+    if (text.starts_with("="))
+        text.remove_prefix(1);
+    auto takeNumber = [&](int least, bool mayHaveSign) -> std::optional<int> {
+        bool negative = mayHaveSign && text.starts_with("-");
+        if (mayHaveSign && (text.starts_with("-") || text.starts_with("+")))
+            text.remove_prefix(1);
+        auto number = parseWhole<int>(text.substr(0, text.find_first_not_of("0123456789")), 10);
+        text.remove_prefix(std::min(text.find_first_not_of("0123456789"), text.size()));
+        if (!number || *number < least || *number > largestXNumber)
             return std::nullopt;
-        return number;
+        return negative ? -*number : *number;
     };
 
     Geometry geometry;
-    if (!rest.empty() && rest.front() != '+' && rest.front() != '-') {
-        geometry.width = takeNumber(1);
-        if (!geometry.width || !(rest.starts_with("x") || rest.starts_with("X")))
+    if (!text.empty() && text.front() != '+' && text.front() != '-') {
+        geometry.width = takeNumber(1, false);
+        if (!geometry.width || !(text.starts_with("x") || text.starts_with("X")))
             return std::nullopt;
-        rest.remove_prefix(1);
-        geometry.height = takeNumber(1);
+        text.remove_prefix(1);
+        geometry.height = takeNumber(1, false);
         if (!geometry.height)
             return std::nullopt;
     }
-    if (!rest.empty()) {
+    if (!text.empty()) {
         for (auto [offset, fromEnd] : { std::pair { &geometry.x, &geometry.xFromRight },
                  std::pair { &geometry.y, &geometry.yFromBottom } }) {
-            if (rest.empty() || (rest.front() != '+' && rest.front() != '-'))
+            if (!text.starts_with("+") && !text.starts_with("-"))
                 return std::nullopt;
-            *fromEnd = rest.front() == '-';
-            rest.remove_prefix(1);
-            *offset = takeNumber(0);
+            *fromEnd = text.front() == '-';
+            text.remove_prefix(1);
+            *offset = takeNumber(0, true);
             if (!*offset)
                 return std::nullopt;
         }
     }
-    if (!rest.empty() || (!geometry.width && !geometry.x))
+    if (!text.empty() || (!geometry.width && !geometry.x))
         return std::nullopt;
     return geometry;
 }
@@ -257,13 +194,15 @@ const char* HostOptions::help()
            "  -delay USEC      at least USEC microseconds from one frame to the next (at\n"
            "                   most 30 frames a second whatever it says); the creatures\n"
            "                   move as far each frame, so a long delay slows them down\n"
-           "  -scale S         pixels per point, 1 to 4, or auto (the default): from the\n"
-           "                   desktop's Xft.dpi, 96 dpi to a point\n"
+           "  -scale S         pixels per point, a number from 1 to 4 such as 2 or 1.5, or\n"
+           "                   auto (the default): the desktop's Xft.dpi over 96, to the\n"
+           "                   nearest half\n"
            "  -fps, -no-fps    show (or not) frames per second and the CPU load\n"
            "  -seed S          start from seed S (0..4294967295); fresh each run by default\n"
            "  -geometry G      size and place of its own window, such as 800x600+0+0\n"
            "  -display D       the X display to use instead of $DISPLAY\n"
-           "  -visual V        its own window's visual: default, TrueColor or an id\n"
+           "  -visual V        its own window's visual: default, best, a visual class such\n"
+           "                   as TrueColor, or a visual id (hex or decimal)\n"
            "  -sync            talk to the X server synchronously (for debugging)\n"
            "  -help            show this help\n"
            "  -version         show the version\n"

@@ -1,23 +1,27 @@
 #pragma once
 
 #include "options/OptionError.hpp"
+#include "options/ScaleSetting.hpp"
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // What the command line (and XSCREENSAVER_WINDOW) ask for. Options take one
 // or two dashes, and a value as the next argument or after '=', as every
-// XScreenSaver hack's do; the hacks' standard options are all accepted.
+// XScreenSaver hack's do; the hacks' standard options are all accepted, and
+// where an option is given twice the last one counts.
 class HostOptions {
 public:
     enum class Action { Run, ShowHelp, ShowVersion };
     enum class Target { OwnWindow, RootWindow, GivenWindow };
 
-    // -geometry [WxH][{+-}X{+-}Y], as XParseGeometry reads it; a negative
-    // offset counts from the right or bottom edge.
+    // -geometry [WxH][{+-}X{+-}Y], as XParseGeometry reads it: an offset
+    // after '-' counts from the right or bottom edge, and may have a sign of
+    // its own (+-20 is 20 pixels left of the screen's left edge).
     struct Geometry {
         std::optional<int> width;
         std::optional<int> height;
@@ -35,16 +39,17 @@ public:
         unsigned long id = 0;
     };
 
-    static constexpr double smallestScale = 1;
-    static constexpr double largestScale = 4;
     static constexpr std::chrono::microseconds longestDelay = std::chrono::seconds(10);
+    // What -visual takes, in the words the help, the manual and the README use.
+    static constexpr const char* visualsExpected
+        = "default, best, a visual class such as TrueColor, or a visual id (hex or decimal)";
 
     // `arguments` excludes the program name; `screensaverWindow` is the
     // variable's value or null. Throws OptionError.
-    static HostOptions parse(std::span<const char* const> arguments, const char* screensaverWindow);
+    static HostOptions parse(std::vector<std::string> arguments, const char* screensaverWindow);
     // A window id in hex (0x…) or decimal; nothing for anything else.
-    static std::optional<unsigned long> parseWindowId(const std::string& text);
-    static std::optional<Geometry> parseGeometry(const std::string& text);
+    static std::optional<unsigned long> parseWindowId(std::string_view text);
+    static std::optional<Geometry> parseGeometry(std::string_view text);
 
     static const char* synopsis();
     static const char* help();
@@ -60,8 +65,8 @@ public:
     bool synchronous = false;
     // The least time from one frame to the next; the view's own interval when shorter.
     std::chrono::microseconds delay { 0 };
-    // Points to pixels; unset: from the desktop's Xft.dpi.
-    std::optional<double> scale;
+    // Points to pixels; auto (the default): from the desktop's Xft.dpi.
+    ScaleSetting scale;
     Geometry geometry;
     VisualRequest visual;
 };

@@ -1,11 +1,13 @@
 #include "present/FpsOverlay.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
 namespace {
 
+// In points, as the font's pixels are.
 constexpr int margin = 8;
 constexpr int padding = 4;
 
@@ -25,18 +27,19 @@ std::string formatted(const char* format, double value)
 
 }
 
-FpsOverlay::FpsOverlay(XConnection& connection, const TargetWindow& window)
+FpsOverlay::FpsOverlay(XConnection& connection, const TargetWindow& window, double scale)
     : _connection(connection)
     , _window(window.id())
-    , _black(window.pixel(0x000000))
-    , _white(window.pixel(0xFFFFFF))
+    , _scale(scale)
+    , _black(window.format().pixel(0x000000))
+    , _white(window.format().pixel(0xFFFFFF))
     , _font(nullptr)
     , _gc(XCreateGC(connection.display(), window.id(), 0, nullptr))
 {
     // A missing font is no reason to stop (the overlay just stays away), so its error is caught here.
     connection.succeeds([&] { _font = XLoadQueryFont(connection.display(), "fixed"); });
     if (_font)
-        XSetFont(connection.display(), _gc, _font->fid);
+        layOut();
     restart(Clock::now());
 }
 
@@ -66,6 +69,57 @@ void FpsOverlay::frameShown(Clock::time_point now)
     _measuredSince = now;
     _cpuSecondsSince = cpuSeconds;
     _framesSince = 0;
+    if (_font)
+        layOut();
+}
+
+void FpsOverlay::layOut()
+{
+    Display* display = _connection.display();
+    int ascent = _font->ascent;
+    int lineHeight = ascent + _font->descent;
+    auto widthOf = [&](const std::string& line) {
+        return XTextWidth(_font, line.data(), static_cast<int>(line.size()));
+    };
+    int width = std::max({ widthOf(_frameRateLine), widthOf(_cpuLoadLine), 1 });
+    int height = 2 * lineHeight;
+
+    // The font's own glyphs, drawn once into a bitmap and read back.
+    Pixmap bitmap = XCreatePixmap(display, _window, width, height, 1);
+    GC gc = XCreateGC(display, bitmap, 0, nullptr);
+    XSetFont(display, gc, _font->fid);
+    XSetForeground(display, gc, 0);
+    XFillRectangle(display, bitmap, gc, 0, 0, width, height);
+    XSetForeground(display, gc, 1);
+    XDrawString(display, bitmap, gc, 0, ascent, _frameRateLine.data(), static_cast<int>(_frameRateLine.size()));
+    XDrawString(display, bitmap, gc, 0, ascent + lineHeight, _cpuLoadLine.data(),
+        static_cast<int>(_cpuLoadLine.size()));
+    XImage* glyphs = XGetImage(display, bitmap, 0, 0, width, height, 1, XYPixmap);
+    XFreeGC(display, gc);
+    XFreePixmap(display, bitmap);
+
+    // Each run of lit pixels in a row becomes one rectangle, `scale` times as large.
+    int origin = scaled(margin + padding);
+    _textPixels.clear();
+    for (int y = 0; glyphs && y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int end = x;
+            while (end < width && XGetPixel(glyphs, end, y))
+                ++end;
+            if (end > x)
+                _textPixels.push_back({ static_cast<short>(origin + scaled(x)), static_cast<short>(origin + scaled(y)),
+                    static_cast<unsigned short>(scaled(end) - scaled(x)),
+                    static_cast<unsigned short>(scaled(y + 1) - scaled(y)) });
+            x = end;
+        }
+    if (glyphs)
+        XDestroyImage(glyphs);
+    _area = { scaled(margin), scaled(margin), scaled(width + 2 * padding), scaled(height + 2 * padding) };
+}
+
+int FpsOverlay::scaled(int points) const
+{
+    return static_cast<int>(std::lround(points * _scale));
 }
 
 void FpsOverlay::draw()
@@ -73,18 +127,9 @@ void FpsOverlay::draw()
     if (!_font)
         return;
     Display* display = _connection.display();
-    int lineHeight = _font->ascent + _font->descent;
-    int textWidth = std::max(XTextWidth(_font, _frameRateLine.data(), static_cast<int>(_frameRateLine.size())),
-        XTextWidth(_font, _cpuLoadLine.data(), static_cast<int>(_cpuLoadLine.size())));
-
-    _area = { margin, margin, textWidth + 2 * padding, 2 * lineHeight + 2 * padding };
     XSetForeground(display, _gc, _black);
     XFillRectangle(display, _window, _gc, _area.x, _area.y, static_cast<unsigned int>(_area.width),
         static_cast<unsigned int>(_area.height));
     XSetForeground(display, _gc, _white);
-    int baseline = margin + padding + _font->ascent;
-    XDrawString(display, _window, _gc, margin + padding, baseline, _frameRateLine.data(),
-        static_cast<int>(_frameRateLine.size()));
-    XDrawString(display, _window, _gc, margin + padding, baseline + lineHeight, _cpuLoadLine.data(),
-        static_cast<int>(_cpuLoadLine.size()));
+    XFillRectangles(display, _window, _gc, _textPixels.data(), static_cast<int>(_textPixels.size()));
 }

@@ -8,16 +8,19 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 // Frames per second and the share of one core that the process uses, each
 // measured over about a second, drawn onto the window over the presented
-// picture as XScreenSaver's hacks show them. It never touches the canvas:
-// the next present covers it and it is drawn again.
+// picture as XScreenSaver's hacks show them. The text is X's "fixed" font
+// with every pixel made `scale` pixels wide, so that it is as large as the
+// picture's points (X servers scale bitmap fonts unreliably, if at all). It
+// never touches the canvas: the next present covers it and it is drawn again.
 class FpsOverlay {
 public:
     using Clock = std::chrono::steady_clock;
 
-    FpsOverlay(XConnection& connection, const TargetWindow& window);
+    FpsOverlay(XConnection& connection, const TargetWindow& window, double scale);
     ~FpsOverlay();
     FpsOverlay(const FpsOverlay&) = delete;
     FpsOverlay& operator=(const FpsOverlay&) = delete;
@@ -32,8 +35,13 @@ public:
     PixelRect area() const { return _area; }
 
 private:
+    // Turns the two lines into the rectangles that draw them, and sizes the box.
+    void layOut();
+    int scaled(int points) const;
+
     XConnection& _connection;
     Window _window;
+    double _scale;
     unsigned long _black;
     unsigned long _white;
     XFontStruct* _font;
@@ -42,6 +50,7 @@ private:
     double _cpuSecondsSince = 0;
     int _framesSince = 0;
     PixelRect _area;
+    std::vector<XRectangle> _textPixels;
     std::string _frameRateLine = "FPS: -";
     std::string _cpuLoadLine = "CPU: -";
 };

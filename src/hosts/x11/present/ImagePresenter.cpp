@@ -14,19 +14,6 @@ namespace {
 
 constexpr int nativeByteOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
 
-int bitsPerPixelOfDepth(Display* display, int depth)
-{
-    int count = 0;
-    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
-    int bitsPerPixel = 0;
-    for (int i = 0; i < count; ++i) {
-        if (formats[i].depth == depth)
-            bitsPerPixel = formats[i].bits_per_pixel;
-    }
-    XFree(formats);
-    return bitsPerPixel;
-}
-
 // XDestroyImage would free the pixels and the segment record too; neither is its to free.
 void destroyImageOnly(XImage* image)
 {
@@ -42,12 +29,9 @@ ImagePresenter::ImagePresenter(XConnection& connection, const TargetWindow& wind
     , _window(window.id())
     , _visual(window.visual())
     , _depth(window.depth())
-    , _black(window.pixel(0x000000))
+    , _format(window.format())
+    , _black(_format.pixel(0x000000))
 {
-    int bitsPerPixel = bitsPerPixelOfDepth(connection.display(), _depth);
-    if (bitsPerPixel != 32)
-        throw std::runtime_error("cannot draw in depth " + std::to_string(_depth) + ": the display stores it in "
-            + std::to_string(bitsPerPixel) + "-bit pixels, not 32-bit ones");
     if (!createSharedImage(width, height))
         createPlainImage(width, height);
     _gc = XCreateGC(connection.display(), _window, 0, nullptr);
@@ -111,14 +95,20 @@ void ImagePresenter::createPlainImage(int width, int height)
     _image->byte_order = nativeByteOrder;
 }
 
-ImageView ImagePresenter::pixels() const
+std::optional<ImageView> ImagePresenter::canvasPixels() const
 {
-    return { reinterpret_cast<std::uint8_t*>(_image->data), _image->width, _image->height, _image->bytes_per_line };
+    if (!_format.isCanvasLayout())
+        return std::nullopt;
+    return ImageView { reinterpret_cast<std::uint8_t*>(_image->data), _image->width, _image->height,
+        _image->bytes_per_line };
 }
 
-void ImagePresenter::put(int x, int y, unsigned int width, unsigned int height, bool notify)
+void ImagePresenter::put(const ImageView& canvas, int x, int y, unsigned int width, unsigned int height, bool notify)
 {
     Display* display = _connection.display();
+    if (!_format.isCanvasLayout())
+        _format.convert(canvas, reinterpret_cast<std::uint8_t*>(_image->data), _image->bytes_per_line,
+            { x, y, static_cast<int>(width), static_cast<int>(height) });
     if (_shared) {
         XShmPutImage(display, _window, _gc, _image, x, y, x, y, width, height, notify ? True : False);
         if (notify)
@@ -128,7 +118,7 @@ void ImagePresenter::put(int x, int y, unsigned int width, unsigned int height, 
     }
 }
 
-void ImagePresenter::present(const std::vector<PixelRect>& areas)
+void ImagePresenter::present(const ImageView& canvas, const std::vector<PixelRect>& areas)
 {
     std::vector<PixelRect> inside;
     for (const PixelRect& area : areas) {
@@ -142,12 +132,12 @@ void ImagePresenter::present(const std::vector<PixelRect>& areas)
     // The server handles requests in order: when the last put is done, all are.
     for (std::size_t i = 0; i < inside.size(); ++i) {
         const PixelRect& area = inside[i];
-        put(area.x, area.y, static_cast<unsigned int>(area.width), static_cast<unsigned int>(area.height),
+        put(canvas, area.x, area.y, static_cast<unsigned int>(area.width), static_cast<unsigned int>(area.height),
             i + 1 == inside.size());
     }
 }
 
-void ImagePresenter::present(XRectangle area)
+void ImagePresenter::present(const ImageView& canvas, XRectangle area)
 {
     int left = area.x;
     int top = area.y;
@@ -157,7 +147,7 @@ void ImagePresenter::present(XRectangle area)
     int imageBottom = std::min(bottom, height());
 
     if (left < imageRight && top < imageBottom)
-        put(left, top, imageRight - left, imageBottom - top, true);
+        put(canvas, left, top, imageRight - left, imageBottom - top, true);
     // Beyond the image (the window grew after the start) the window stays black.
     fillBlack(std::max(left, width()), top, right - std::max(left, width()), area.height);
     fillBlack(left, std::max(top, height()), imageRight - left, bottom - std::max(top, height()));
