@@ -5,9 +5,9 @@
 #include "cli/Preflight.hpp"
 #include "options/Printable.hpp"
 #include "cli/RenderJob.hpp"
-#include "cli/StandardStreams.hpp"
 #include "cli/UsageError.hpp"
 #include "options/OptionError.hpp"
+#include "options/StandardStreams.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,22 +27,6 @@ int complain(const char* message, int exitStatus)
     return exitStatus;
 }
 
-int cannotPrint(int error)
-{
-    return complain((std::string("cannot write to standard output: ") + std::strerror(error)).c_str(), 1);
-}
-
-// Standard output is flushed only at exit, where a failure would go unnoticed.
-int printed()
-{
-    // Closed at the start, it was put on /dev/null, which takes anything.
-    if (!StandardStreams::outputWasWritable())
-        return cannotPrint(EBADF);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return cannotPrint(errno);
-    return 0;
-}
-
 }
 
 int main(int argc, char** argv)
@@ -56,7 +40,7 @@ int main(int argc, char** argv)
                 std::fputs(CommandLine::usage().c_str(), stdout);
             else
                 std::printf("vorpi-render %s\n", VORPI_VERSION);
-            return printed();
+            return StandardStreams::flushed("vorpi-render");
         }
         Preflight preflight(options);
         if (options.trace == "-" && !StandardStreams::outputWasWritable())

@@ -3,36 +3,23 @@
 
 #include "loop/StopSignals.hpp"
 #include "loop/WaylandHost.hpp"
+#include "options/StandardStreams.hpp"
 #include "options/WaylandOptions.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-// Standard output is flushed only at exit, where a failure would go unnoticed.
-int printed()
-{
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return 0;
-    std::fprintf(stderr, "vorpi-wayland: cannot write to standard output: %s\n", std::strerror(errno));
-    return 1;
-}
-
-}
 
 int main(int argc, char** argv)
 {
+    StandardStreams::secure();
     try {
         WaylandOptions options = WaylandOptions::parse({ argv + 1, argv + argc });
         if (options.action == WaylandOptions::Action::ShowHelp) {
             std::printf("usage: %s\n%s", WaylandOptions::synopsis(), WaylandOptions::help());
-            return printed();
+            return StandardStreams::flushed("vorpi-wayland");
         }
         if (options.action == WaylandOptions::Action::ShowVersion) {
             std::printf("vorpi-wayland %s\n", VORPI_VERSION);
-            return printed();
+            return StandardStreams::flushed("vorpi-wayland");
         }
         StopSignals stopSignals;
         WaylandHost host(options, stopSignals);

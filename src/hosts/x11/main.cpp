@@ -4,7 +4,7 @@
 #include "loop/StopSignals.hpp"
 #include "loop/X11Host.hpp"
 #include "options/HostOptions.hpp"
-#include "options/StandardOutput.hpp"
+#include "options/StandardStreams.hpp"
 #include "present/UnmarkedSegment.hpp"
 #include "platform/RandomSources.hpp"
 
@@ -14,15 +14,16 @@
 
 int main(int argc, char** argv)
 {
+    StandardStreams::secure();
     try {
         HostOptions options = HostOptions::parse({ argv + 1, argv + argc }, std::getenv("XSCREENSAVER_WINDOW"));
         if (options.action == HostOptions::Action::ShowHelp) {
             std::printf("usage: %s\n%s", HostOptions::synopsis(), HostOptions::help());
-            return StandardOutput::flushed("vorpi");
+            return StandardStreams::flushed("vorpi");
         }
         if (options.action == HostOptions::Action::ShowVersion) {
             std::printf("vorpi %s\n", VORPI_VERSION);
-            return StandardOutput::flushed("vorpi");
+            return StandardStreams::flushed("vorpi");
         }
         StopSignals stopSignals;
         // A segment not yet marked would outlive an exit by the signal's deadline.

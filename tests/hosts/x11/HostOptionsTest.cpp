@@ -103,7 +103,7 @@ TEST(HostOptions, RefusesWithOneLine)
              { { "-geometry", "+1" }, "invalid -geometry '+1': expected WIDTHxHEIGHT, {+-}X{+-}Y or both, such as "
                                       "800x600+10-10" } })
         EXPECT_EQ(refusal(arguments), refused);
-    EXPECT_EQ(refusal({ "-root" }, "x\n"), "invalid XSCREENSAVER_WINDOW 'x\\x0a': " + windowIds);
+    EXPECT_EQ(refusal({ "-root" }, "x\n"), "invalid XSCREENSAVER_WINDOW 'x\\n': " + windowIds);
 
     for (std::string refused : { "-window-id 0", "-window-id -5", "-window-id 0x20000000", "-window-id 0x0x2a",
              "-delay 10000001", "-delay 1.5", "-geometry 0x10", "-geometry 10x", "-geometry x10", "-geometry 10x10+5",

@@ -1,6 +1,8 @@
-#include "cli/StandardStreams.hpp"
+#include "options/StandardStreams.hpp"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
 #include <unistd.h>
@@ -26,4 +28,15 @@ void StandardStreams::secure()
 bool StandardStreams::outputWasWritable()
 {
     return outputWritable;
+}
+
+int StandardStreams::flushed(const char* program)
+{
+    // Closed at the start, it was put on /dev/null, which takes anything.
+    int error = outputWritable ? 0 : EBADF;
+    if (!error && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        error = errno;
+    if (error)
+        std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program, std::strerror(error));
+    return error ? 1 : 0;
 }

@@ -9,4 +9,8 @@ public:
     static void secure();
     // Whether standard output was open for writing when secure() ran.
     static bool outputWasWritable();
+    // Flushes what the program printed on standard output (its help, its
+    // version), which would otherwise happen at exit, unchecked: 0 when all of
+    // it was written; otherwise 1, after one line that `program` could not.
+    static int flushed(const char* program);
 };
