@@ -55,6 +55,11 @@ void OptionReader::unknown() const
     throw OptionError("unknown option " + quoted(_spelling));
 }
 
+std::string OptionReader::refusal(std::string_view spelling, std::string_view text, const char* expected)
+{
+    return "invalid " + std::string(spelling) + " " + quoted(text) + ": expected " + expected;
+}
+
 std::string OptionReader::quoted(std::string_view text)
 {
     std::string result = "'";

@@ -35,13 +35,15 @@ public:
         std::string text = value();
         auto parsed = parse(text);
         if (!parsed)
-            throw OptionError("invalid " + _spelling + " " + quoted(text) + ": expected " + expected);
+            throw OptionError(refusal(_spelling, text, expected));
         return *parsed;
     }
     // Refuses the current option when it was given before.
     void once();
     [[noreturn]] void unknown() const;
 
+    // What a host says of a value it refuses, after the setting as the user spelled it.
+    static std::string refusal(std::string_view spelling, std::string_view text, const char* expected);
     // 'text' with control characters, C1 controls and backslashes escaped, so that it prints on one line as it is.
     static std::string quoted(std::string_view text);
 
