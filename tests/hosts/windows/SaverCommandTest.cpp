@@ -1,5 +1,7 @@
+#include "HostInputCases.hpp"
 #include "input/PointerWatch.hpp"
 #include "options/SaverCommand.hpp"
+#include "options/SeedSetting.hpp"
 #include "settings/SaverSettings.hpp"
 
 #include <gtest/gtest.h>
@@ -45,28 +47,31 @@ TEST(SaverCommand, RefusesWhatItCannotFollow)
     }
 }
 
-TEST(SaverSettings, RegistryAndTypedValuesAreBroughtIntoRange)
+// The dialog and the registry take what every host takes, and say the same of what they refuse;
+// an empty seed field asks for a fresh seed each run.
+TEST(SaverSettings, ReadsScalesAndSeedsAsEveryHostDoes)
 {
-    EXPECT_EQ(SaverSettings::clampDelay(0), 0u);
-    EXPECT_EQ(SaverSettings::clampDelay(200000), 200000u);
-    EXPECT_EQ(SaverSettings::clampDelay(UINT64_MAX), SaverSettings::longestDelay);
-
-    struct Scale {
-        const char* text;
-        std::optional<std::optional<double>> parsed;
-    };
-    for (auto [text, parsed] : { Scale { "auto", std::optional<double>() }, Scale { " AUTO ", std::optional<double>() },
-             Scale { "2", 2.0 }, Scale { "1.5", 1.5 }, Scale { "4", 4.0 }, Scale { "0.5", std::nullopt },
-             Scale { "4.5", std::nullopt }, Scale { "nan", std::nullopt }, Scale { "2x", std::nullopt },
-             Scale { "", std::nullopt } }) {
-        EXPECT_EQ(SaverSettings::parseScale(text), parsed) << text;
-        if (parsed) {
-            EXPECT_EQ(SaverSettings::parseScale(SaverSettings::formatScale(*parsed)), parsed) << text;
+    for (const ScaleCase& row : scaleCases) {
+        try {
+            ScaleSetting scale = SaverSettings::readScale(row.text);
+            EXPECT_EQ(scale.resolve(0), row.scale) << row.text;
+            EXPECT_EQ(SaverSettings::readScale(SaverSettings::scaleText(scale)).value(), scale.value()) << row.text;
+        } catch (const SaverSettings::Error& error) {
+            EXPECT_FALSE(row.scale) << row.text;
+            EXPECT_EQ(error.what(), refusalOf("scale", row.text, ScaleSetting::expected));
         }
     }
-    for (auto [dpi, scale] : { std::pair { 0u, 1.0 }, { 96u, 1.0 }, { 120u, 1.5 }, { 144u, 1.5 }, { 192u, 2.0 },
-             { 1000u, 4.0 } })
-        EXPECT_EQ(SaverSettings::scaleForDpi(dpi), scale) << dpi;
+    EXPECT_EQ(SaverSettings::readSeed(""), std::nullopt);
+    for (const SeedCase& row : seedCases) {
+        try {
+            EXPECT_EQ(SaverSettings::readSeed(row.text), row.seed) << row.text;
+        } catch (const SaverSettings::Error& error) {
+            EXPECT_TRUE(!row.seed && *row.text) << row.text;
+            EXPECT_EQ(error.what(), refusalOf("seed", row.text, SeedSetting::expected));
+        }
+    }
+    for (const std::string& choice : SaverSettings::scaleChoices())
+        EXPECT_NO_THROW(SaverSettings::readScale(choice)) << choice;
 }
 
 }

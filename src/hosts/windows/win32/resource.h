@@ -7,3 +7,4 @@
 
 #define IDC_DELAY 1001
 #define IDC_SCALE 1002
+#define IDC_SEED 1003
