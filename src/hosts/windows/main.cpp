@@ -9,7 +9,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,6 +41,13 @@ void becomeDpiAware()
         SetProcessDPIAware();
 }
 
+// A program without a console says what went wrong in a message box; returns `status`.
+int complain(const std::string& what, int status)
+{
+    MessageBoxW(nullptr, std::wstring(what.begin(), what.end()).c_str(), L"vorpi", MB_OK | MB_ICONERROR);
+    return status;
+}
+
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
@@ -51,6 +57,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         auto window = reinterpret_cast<HWND>(command.window);
         switch (command.mode) {
         case SaverCommand::Mode::Settings:
+            if (window && !IsWindow(window))
+                throw std::runtime_error("there is no window " + std::to_string(command.window) + " to open the settings over");
             return SettingsDialog::run(instance, window) ? 0 : 1;
         case SaverCommand::Mode::FullScreen:
             becomeDpiAware();
@@ -60,11 +68,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return SaverHost::preview(instance, window, RegistrySettings::load()).run();
         }
     } catch (const SaverCommand::Error& error) {
-        std::fprintf(stderr, "vorpi: %s\n", error.what());
-        return 2;
+        return complain(error.what(), 2);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "vorpi: %s\n", error.what());
-        return 1;
+        return complain(error.what(), 1);
     }
     return 0;
 }

@@ -237,7 +237,8 @@ LRESULT SaverWindow::fullScreenMessage(UINT message, WPARAM wParam, LPARAM lPara
             PostQuitMessage(0);
         return 0;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER)
+        // Another screen saver must not start over this one; monitor power requests go through.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE)
             return 0;
         break;
     }
