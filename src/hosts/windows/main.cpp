@@ -30,17 +30,6 @@ std::vector<std::string> arguments()
     return result;
 }
 
-// Each monitor's pixels are its own: no scaling of the whole window by the system.
-void becomeDpiAware()
-{
-    using SetContext = BOOL(WINAPI*)(HANDLE);
-    auto setContext = reinterpret_cast<SetContext>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
-    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-    if (!setContext || !setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))))
-        SetProcessDPIAware();
-}
-
 // A program without a console says what went wrong in a message box; returns `status`.
 int complain(const std::string& what, int status)
 {
@@ -61,10 +50,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                 throw std::runtime_error("there is no window " + std::to_string(command.window) + " to open the settings over");
             return SettingsDialog::run(instance, window) ? 0 : 1;
         case SaverCommand::Mode::FullScreen:
-            becomeDpiAware();
             return SaverHost::fullScreen(instance, RegistrySettings::load()).run();
         case SaverCommand::Mode::Preview:
-            becomeDpiAware();
             return SaverHost::preview(instance, window, RegistrySettings::load()).run();
         }
     } catch (const SaverCommand::Error& error) {

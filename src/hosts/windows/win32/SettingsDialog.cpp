@@ -60,9 +60,16 @@ bool saveFields(HWND dialog)
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+        for (auto [size, metric] : { std::pair { ICON_SMALL, SM_CXSMICON }, std::pair { ICON_BIG, SM_CXICON } }) {
+            HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORPI), IMAGE_ICON, GetSystemMetrics(metric),
+                GetSystemMetrics(metric), LR_SHARED);
+            SendMessageW(dialog, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+        }
         showSettings(dialog, RegistrySettings::load());
         return TRUE;
+    }
     case WM_COMMAND:
         // The process ends with the dialog still up: destroying a window stalls for seconds under Wine.
         if (LOWORD(wParam) == IDOK && saveFields(dialog))
