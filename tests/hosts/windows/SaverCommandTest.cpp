@@ -1,5 +1,4 @@
 #include "HostInputCases.hpp"
-#include "input/PointerWatch.hpp"
 #include "options/SaverCommand.hpp"
 #include "options/SeedSetting.hpp"
 #include "settings/SaverSettings.hpp"
@@ -61,7 +60,6 @@ TEST(SaverSettings, ReadsScalesAndSeedsAsEveryHostDoes)
             EXPECT_EQ(error.what(), refusalOf("scale", row.text, ScaleSetting::expected));
         }
     }
-    EXPECT_EQ(SaverSettings::readSeed(""), std::nullopt);
     for (const SeedCase& row : seedCases) {
         try {
             EXPECT_EQ(SaverSettings::readSeed(row.text), row.seed) << row.text;
@@ -74,25 +72,4 @@ TEST(SaverSettings, ReadsScalesAndSeedsAsEveryHostDoes)
         EXPECT_NO_THROW(SaverSettings::readScale(choice)) << choice;
 }
 
-}
-
-TEST(PointerWatch, OnlyAMoveBeyondTheSlackFromTheFirstPositionEndsTheSaver)
-{
-    struct Case {
-        std::vector<std::pair<int, int>> moves;
-        bool ends;
-    };
-    for (const auto& [moves, ends] : {
-             Case { { { 900, 500 } }, false },
-             Case { { { 900, 500 }, { 902, 498 }, { 898, 502 }, { 900, 500 } }, false },
-             Case { { { 900, 500 }, { 904, 500 } }, true },
-             Case { { { 900, 500 }, { 900, 495 } }, true },
-             Case { { { 10, 10 }, { 600, 400 } }, true },
-         }) {
-        PointerWatch watch(3);
-        bool ended = false;
-        for (auto [x, y] : moves)
-            ended = watch.movedTo(x, y);
-        EXPECT_EQ(ended, ends) << ::testing::PrintToString(moves);
-    }
 }
