@@ -9,7 +9,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,15 +30,11 @@ std::vector<std::string> arguments()
     return result;
 }
 
-// Each monitor's pixels are its own: no scaling of the whole window by the system.
-void becomeDpiAware()
+// A program without a console says what went wrong in a message box; returns `status`.
+int complain(const std::string& what, int status)
 {
-    using SetContext = BOOL(WINAPI*)(HANDLE);
-    auto setContext = reinterpret_cast<SetContext>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
-    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-    if (!setContext || !setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))))
-        SetProcessDPIAware();
+    MessageBoxW(nullptr, std::wstring(what.begin(), what.end()).c_str(), L"vorpi", MB_OK | MB_ICONERROR);
+    return status;
 }
 
 }
@@ -51,20 +46,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         auto window = reinterpret_cast<HWND>(command.window);
         switch (command.mode) {
         case SaverCommand::Mode::Settings:
+            if (window && !IsWindow(window))
+                throw std::runtime_error("there is no window " + std::to_string(command.window) + " to open the settings over");
             return SettingsDialog::run(instance, window) ? 0 : 1;
         case SaverCommand::Mode::FullScreen:
-            becomeDpiAware();
             return SaverHost::fullScreen(instance, RegistrySettings::load()).run();
         case SaverCommand::Mode::Preview:
-            becomeDpiAware();
             return SaverHost::preview(instance, window, RegistrySettings::load()).run();
         }
     } catch (const SaverCommand::Error& error) {
-        std::fprintf(stderr, "vorpi: %s\n", error.what());
-        return 2;
+        return complain(error.what(), 2);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "vorpi: %s\n", error.what());
-        return 1;
+        return complain(error.what(), 1);
     }
     return 0;
 }

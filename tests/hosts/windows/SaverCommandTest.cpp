@@ -1,5 +1,6 @@
-#include "input/PointerWatch.hpp"
+#include "HostInputCases.hpp"
 #include "options/SaverCommand.hpp"
+#include "options/SeedSetting.hpp"
 #include "settings/SaverSettings.hpp"
 
 #include <gtest/gtest.h>
@@ -45,49 +46,30 @@ TEST(SaverCommand, RefusesWhatItCannotFollow)
     }
 }
 
-TEST(SaverSettings, RegistryAndTypedValuesAreBroughtIntoRange)
+// The dialog and the registry take what every host takes, and say the same of what they refuse;
+// an empty seed field asks for a fresh seed each run.
+TEST(SaverSettings, ReadsScalesAndSeedsAsEveryHostDoes)
 {
-    EXPECT_EQ(SaverSettings::clampDelay(0), 0u);
-    EXPECT_EQ(SaverSettings::clampDelay(200000), 200000u);
-    EXPECT_EQ(SaverSettings::clampDelay(UINT64_MAX), SaverSettings::longestDelay);
-
-    struct Scale {
-        const char* text;
-        std::optional<std::optional<double>> parsed;
-    };
-    for (auto [text, parsed] : { Scale { "auto", std::optional<double>() }, Scale { " AUTO ", std::optional<double>() },
-             Scale { "2", 2.0 }, Scale { "1.5", 1.5 }, Scale { "4", 4.0 }, Scale { "0.5", std::nullopt },
-             Scale { "4.5", std::nullopt }, Scale { "nan", std::nullopt }, Scale { "2x", std::nullopt },
-             Scale { "", std::nullopt } }) {
-        EXPECT_EQ(SaverSettings::parseScale(text), parsed) << text;
-        if (parsed) {
-            EXPECT_EQ(SaverSettings::parseScale(SaverSettings::formatScale(*parsed)), parsed) << text;
+    for (const ScaleCase& row : scaleCases) {
+        try {
+            ScaleSetting scale = SaverSettings::readScale(row.text);
+            EXPECT_EQ(scale.resolve(0), row.scale) << row.text;
+            EXPECT_EQ(SaverSettings::readScale(SaverSettings::scaleText(scale)).value(), scale.value()) << row.text;
+        } catch (const SaverSettings::Error& error) {
+            EXPECT_FALSE(row.scale) << row.text;
+            EXPECT_EQ(error.what(), refusalOf("scale", row.text, ScaleSetting::expected));
         }
     }
-    for (auto [dpi, scale] : { std::pair { 0u, 1.0 }, { 96u, 1.0 }, { 120u, 1.5 }, { 144u, 1.5 }, { 192u, 2.0 },
-             { 1000u, 4.0 } })
-        EXPECT_EQ(SaverSettings::scaleForDpi(dpi), scale) << dpi;
-}
-
-}
-
-TEST(PointerWatch, OnlyAMoveBeyondTheSlackFromTheFirstPositionEndsTheSaver)
-{
-    struct Case {
-        std::vector<std::pair<int, int>> moves;
-        bool ends;
-    };
-    for (const auto& [moves, ends] : {
-             Case { { { 900, 500 } }, false },
-             Case { { { 900, 500 }, { 902, 498 }, { 898, 502 }, { 900, 500 } }, false },
-             Case { { { 900, 500 }, { 904, 500 } }, true },
-             Case { { { 900, 500 }, { 900, 495 } }, true },
-             Case { { { 10, 10 }, { 600, 400 } }, true },
-         }) {
-        PointerWatch watch(3);
-        bool ended = false;
-        for (auto [x, y] : moves)
-            ended = watch.movedTo(x, y);
-        EXPECT_EQ(ended, ends) << ::testing::PrintToString(moves);
+    for (const SeedCase& row : seedCases) {
+        try {
+            EXPECT_EQ(SaverSettings::readSeed(row.text), row.seed) << row.text;
+        } catch (const SaverSettings::Error& error) {
+            EXPECT_TRUE(!row.seed && *row.text) << row.text;
+            EXPECT_EQ(error.what(), refusalOf("seed", row.text, SeedSetting::expected));
+        }
     }
+    for (const std::string& choice : SaverSettings::scaleChoices())
+        EXPECT_NO_THROW(SaverSettings::readScale(choice)) << choice;
+}
+
 }

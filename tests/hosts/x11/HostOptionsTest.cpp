@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "HostInputCases.hpp"
+#include "options/DelaySetting.hpp"
 #include "options/HostOptions.hpp"
 #include "options/SeedSetting.hpp"
 #include "present/PixelFormat.hpp"
@@ -98,7 +99,7 @@ TEST(HostOptions, RefusesWithOneLine)
              { { "---root" }, "unknown option '---root'" }, { { "root" }, "unexpected argument 'root'" },
              { { "-fps=1" }, "option '-fps' takes no value" }, { { "-delay" }, "option '-delay' needs a value" },
              { { "-window-id", "0x" }, "invalid -window-id '0x': " + windowIds },
-             { { "-delay", "-5" }, "invalid -delay '-5': expected microseconds from 0 to 10000000" },
+             { { "-delay", "-5" }, refusalOf("-delay", "-5", DelaySetting::expected) },
              { { "-visual", "a" }, "invalid -visual 'a': expected " + std::string(HostOptions::visualsExpected) },
              { { "-geometry", "+1" }, "invalid -geometry '+1': expected WIDTHxHEIGHT, {+-}X{+-}Y or both, such as "
                                       "800x600+10-10" } })

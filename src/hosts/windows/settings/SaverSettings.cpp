@@ -1,44 +1,60 @@
 #include "settings/SaverSettings.hpp"
 
+#include "options/DelaySetting.hpp"
+#include "options/OptionReader.hpp"
+#include "options/SeedSetting.hpp"
+
 #include <algorithm>
-#include <cctype>
-#include <cmath>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 std::uint32_t SaverSettings::clampDelay(std::uint64_t microseconds)
 {
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(microseconds, longestDelay));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(microseconds, DelaySetting::longest.count()));
 }
 
-std::optional<std::optional<double>> SaverSettings::parseScale(const std::string& text)
+std::vector<std::string> SaverSettings::scaleChoices()
 {
-    std::string lower;
-    for (char c : text)
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower == "auto")
-        return std::optional<double>();
-    if (lower.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(lower.c_str(), &end);
-    if (*end != '\0' || !(value >= smallestScale && value <= largestScale))
-        return std::nullopt;
-    return std::optional<double>(value);
+    return { "auto", "1", "1.25", "1.5", "1.75", "2", "2.5", "3", "4" };
 }
 
-std::string SaverSettings::formatScale(std::optional<double> scale)
+std::optional<std::uint32_t> SaverSettings::readDelay(std::string_view text)
 {
-    if (!scale)
+    if (text.empty())
+        return std::nullopt;
+    if (auto delay = DelaySetting::parse(text))
+        return static_cast<std::uint32_t>(delay->count());
+    throw Error(OptionReader::invalid("delay", text, DelaySetting::expected));
+}
+
+ScaleSetting SaverSettings::readScale(std::string_view text)
+{
+    if (auto scale = ScaleSetting::parse(text))
+        return *scale;
+    throw Error(OptionReader::invalid("scale", text, ScaleSetting::expected));
+}
+
+std::optional<std::uint32_t> SaverSettings::readSeed(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    if (auto seed = SeedSetting::parse(text))
+        return seed;
+    throw Error(OptionReader::invalid("seed", text, SeedSetting::expected));
+}
+
+std::string SaverSettings::scaleText(const ScaleSetting& scale)
+{
+    if (scale.isAuto())
         return "auto";
-    std::string text = std::to_string(*scale);
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
+    // The fewest digits that read back as the same number.
+    char text[32];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, *scale.value());
+        if (std::strtod(text, nullptr) == *scale.value())
+            break;
+    }
     return text;
-}
-
-double SaverSettings::scaleForDpi(unsigned dpi)
-{
-    return std::clamp(std::round(dpi / 96.0 * 2) / 2, smallestScale, largestScale);
 }

@@ -1,29 +1,36 @@
 #pragma once
 
+#include "options/ScaleSetting.hpp"
+
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // What the settings dialog lets a user choose, stored under the user's own
-// registry key and read by /s and /p. Values from the registry are trusted no
-// more than typed ones: out-of-range numbers are brought into range.
+// registry key and read by /s and /p. The scale and the seed are read as
+// every host reads them; the registry is trusted no more than the dialog.
 struct SaverSettings {
-    // As the X11 host's -delay and -scale.
-    static constexpr std::uint32_t longestDelay = 10000000;
-    static constexpr double smallestScale = 1;
-    static constexpr double largestScale = 4;
+    // A setting's text that cannot be taken; the message says what was expected.
+    class Error : public std::runtime_error {
+    public:
+        using std::runtime_error::runtime_error;
+    };
 
     // At least this many microseconds from one frame to the next (the frame clock's least delay).
     std::optional<std::uint32_t> delayMicroseconds;
-    // Pixels per point; none: from the monitor's DPI.
-    std::optional<double> scale;
+    ScaleSetting scale;
+    // None: a fresh seed each run.
+    std::optional<std::uint32_t> seed;
 
     static std::uint32_t clampDelay(std::uint64_t microseconds);
-    // "auto" (any case) or a number in range; nothing for anything else.
-    static std::optional<std::optional<double>> parseScale(const std::string& text);
-    static std::string formatScale(std::optional<double> scale);
-    // The scale for a monitor of `dpi` dots per inch: 96 dpi to a point, in steps of one half.
-    static double scaleForDpi(unsigned dpi);
-
-    double scaleFor(unsigned dpi) const { return scale ? *scale : scaleForDpi(dpi); }
+    // The scales the dialog offers, as text.
+    static std::vector<std::string> scaleChoices();
+    // The readers throw Error. Empty text is no delay, or no seed.
+    static std::optional<std::uint32_t> readDelay(std::string_view text);
+    static ScaleSetting readScale(std::string_view text);
+    static std::optional<std::uint32_t> readSeed(std::string_view text);
+    static std::string scaleText(const ScaleSetting& scale);
 };

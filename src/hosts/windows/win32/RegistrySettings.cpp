@@ -9,13 +9,43 @@ namespace {
 constexpr const wchar_t* keyPath = L"Software\\vorpi";
 constexpr const wchar_t* delayValue = L"Delay";
 constexpr const wchar_t* scaleValue = L"Scale";
+constexpr const wchar_t* seedValue = L"Seed";
 
-std::string narrow(const std::wstring& text)
+std::optional<DWORD> readNumber(HKEY key, const wchar_t* name)
 {
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+        || type != REG_DWORD || size != sizeof value)
+        return std::nullopt;
+    return value;
+}
+
+std::string readText(HKEY key, const wchar_t* name)
+{
+    wchar_t text[32] = {};
+    DWORD type = 0;
+    DWORD size = sizeof text - sizeof(wchar_t);
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS
+        || type != REG_SZ)
+        return "";
     std::string result;
-    for (wchar_t c : text)
-        result += c < 128 ? static_cast<char>(c) : '?';
+    for (const wchar_t* c = text; *c; ++c)
+        result += *c < 128 ? static_cast<char>(*c) : '?';
     return result;
+}
+
+// Writes `value`, or deletes it when there is none.
+bool writeNumber(HKEY key, const wchar_t* name, std::optional<std::uint32_t> value)
+{
+    if (!value) {
+        LSTATUS status = RegDeleteValueW(key, name);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    DWORD number = *value;
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number)
+        == ERROR_SUCCESS;
 }
 
 }
@@ -26,18 +56,11 @@ SaverSettings RegistrySettings::load()
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return settings;
-    DWORD delay = 0;
-    DWORD type = 0;
-    DWORD size = sizeof delay;
-    if (RegQueryValueExW(key, delayValue, nullptr, &type, reinterpret_cast<BYTE*>(&delay), &size) == ERROR_SUCCESS
-        && type == REG_DWORD && size == sizeof delay)
-        settings.delayMicroseconds = SaverSettings::clampDelay(delay);
-    wchar_t scale[32] = {};
-    size = sizeof scale - sizeof(wchar_t);
-    if (RegQueryValueExW(key, scaleValue, nullptr, &type, reinterpret_cast<BYTE*>(scale), &size) == ERROR_SUCCESS
-        && type == REG_SZ)
-        if (auto parsed = SaverSettings::parseScale(narrow(scale)))
-            settings.scale = *parsed;
+    if (auto delay = readNumber(key, delayValue))
+        settings.delayMicroseconds = SaverSettings::clampDelay(*delay);
+    settings.seed = readNumber(key, seedValue);
+    if (auto scale = ScaleSetting::parse(readText(key, scaleValue)))
+        settings.scale = *scale;
     RegCloseKey(key);
     return settings;
 }
@@ -48,19 +71,12 @@ bool RegistrySettings::save(const SaverSettings& settings)
     if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
         != ERROR_SUCCESS)
         return false;
-    bool saved = true;
-    if (settings.delayMicroseconds) {
-        DWORD delay = *settings.delayMicroseconds;
-        saved &= RegSetValueExW(key, delayValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&delay), sizeof delay)
-            == ERROR_SUCCESS;
-    } else {
-        RegDeleteValueW(key, delayValue);
-    }
-    std::string scaleText = SaverSettings::formatScale(settings.scale);
+    std::string scaleText = SaverSettings::scaleText(settings.scale);
     std::wstring scale(scaleText.begin(), scaleText.end());
-    saved &= RegSetValueExW(key, scaleValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(scale.c_str()),
-                 static_cast<DWORD>((scale.size() + 1) * sizeof(wchar_t)))
-        == ERROR_SUCCESS;
+    bool saved = writeNumber(key, delayValue, settings.delayMicroseconds) && writeNumber(key, seedValue, settings.seed)
+        && RegSetValueExW(key, scaleValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(scale.c_str()),
+               static_cast<DWORD>((scale.size() + 1) * sizeof(wchar_t)))
+            == ERROR_SUCCESS;
     RegCloseKey(key);
     return saved;
 }

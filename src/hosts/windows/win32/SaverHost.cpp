@@ -13,7 +13,7 @@ namespace {
 // How far the pointer may wander before a full-screen saver ends.
 constexpr int pointerSlack = 4;
 // How often a host with nothing to animate looks again (a preview's tab may be shown without telling it).
-constexpr DWORD idlePollMilliseconds = 250;
+constexpr auto idlePoll = std::chrono::milliseconds(250);
 
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 {
@@ -57,10 +57,10 @@ SaverHost SaverHost::fullScreen(HINSTANCE instance, const SaverSettings& setting
     EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
     if (monitors.empty())
         monitors.push_back({ 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) });
-    // Each monitor's creatures go their own way.
-    std::random_device seeds;
+    // Each monitor's creatures go their own way: the seed setting gives the first monitor its seed, the next one more.
+    std::uint32_t seed = settings.seed.value_or(std::random_device()());
     for (const RECT& monitor : monitors)
-        host._windows.push_back(SaverWindow::fullScreen(instance, monitor, settings.scale, seeds(), *host._pointer));
+        host._windows.push_back(SaverWindow::fullScreen(instance, monitor, settings.scale, seed++, *host._pointer));
     ShowCursor(FALSE);
     return host;
 }
@@ -68,7 +68,8 @@ SaverHost SaverHost::fullScreen(HINSTANCE instance, const SaverSettings& setting
 SaverHost SaverHost::preview(HINSTANCE instance, HWND parent, const SaverSettings& settings)
 {
     SaverHost host(settings, parent);
-    host._windows.push_back(SaverWindow::preview(instance, parent, settings.scale, std::random_device()()));
+    std::uint32_t seed = settings.seed.value_or(std::random_device()());
+    host._windows.push_back(SaverWindow::preview(instance, parent, settings.scale, seed));
     return host;
 }
 
@@ -91,6 +92,8 @@ int SaverHost::run()
         bool wasAnimating = animating;
         animating = followVisibility();
         auto now = FrameClock::Clock::now();
+        for (auto& window : _windows)
+            window->reshapeIfSettled(now);
         if (animating && !wasAnimating)
             clock.start(now);
         if (animating && clock.isDue(now)) {
@@ -99,8 +102,10 @@ int SaverHost::run()
                     window->drawFrame();
             clock.frameDone(FrameClock::Clock::now());
         }
-        DWORD timeout = animating ? millisecondsUntil(clock.nextDeadline()) : idlePollMilliseconds;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
+        auto wake = animating ? clock.nextDeadline() : now + idlePoll;
+        for (auto& window : _windows)
+            wake = std::min(wake, window->reshapeDue().value_or(wake));
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, millisecondsUntil(wake), QS_ALLINPUT);
     }
 }
 

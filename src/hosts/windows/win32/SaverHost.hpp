@@ -12,8 +12,8 @@
 // Runs the saver's windows: one per monitor for /s, one inside the given
 // window for /p. Frames are due on the shared frame clock's absolute
 // deadlines; between them the host sleeps in MsgWaitForMultipleObjects, with
-// a 1 ms timer period while it animates. A window that cannot be seen stops
-// its animation until it can.
+// a 1 ms timer period while it animates, or until a window's new size or
+// scale settles. A window that cannot be seen stops its animation until it can.
 class SaverHost {
 public:
     // Throw std::runtime_error with a one-line reason when a window cannot be made.

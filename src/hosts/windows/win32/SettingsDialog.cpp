@@ -3,11 +3,15 @@
 #include "win32/RegistrySettings.hpp"
 #include "win32/resource.h"
 
-#include <charconv>
-#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace {
+
+std::wstring wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
 
 std::string fieldText(HWND dialog, int id)
 {
@@ -19,33 +23,33 @@ std::string fieldText(HWND dialog, int id)
     return result;
 }
 
-void setFieldText(HWND dialog, int id, const std::string& text)
+void showSettings(HWND dialog, const SaverSettings& settings)
 {
-    SetDlgItemTextW(dialog, id, std::wstring(text.begin(), text.end()).c_str());
+    if (settings.delayMicroseconds)
+        SetDlgItemTextW(dialog, IDC_DELAY, wide(std::to_string(*settings.delayMicroseconds)).c_str());
+    if (settings.seed)
+        SetDlgItemTextW(dialog, IDC_SEED, wide(std::to_string(*settings.seed)).c_str());
+    // A scale set outside the dialog, if it is not one of the offered, is offered too.
+    std::wstring chosen = wide(SaverSettings::scaleText(settings.scale));
+    for (const std::string& choice : SaverSettings::scaleChoices())
+        SendDlgItemMessageW(dialog, IDC_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(choice).c_str()));
+    if (SendDlgItemMessageW(dialog, IDC_SCALE, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(chosen.c_str())) == CB_ERR)
+        SendDlgItemMessageW(dialog, IDC_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    SendDlgItemMessageW(dialog, IDC_SCALE, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>(chosen.c_str()));
 }
 
-// Saves the fields; false, with the reason shown, when one cannot be taken.
+// Saves the fields; false, with the reason shown, when one cannot be taken or saved.
 bool saveFields(HWND dialog)
 {
     SaverSettings settings;
-    std::string delay = fieldText(dialog, IDC_DELAY);
-    if (!delay.empty()) {
-        std::uint64_t microseconds = 0;
-        auto [end, error] = std::from_chars(delay.data(), delay.data() + delay.size(), microseconds);
-        if (error == std::errc::result_out_of_range)
-            microseconds = UINT64_MAX;
-        else if (error != std::errc() || end != delay.data() + delay.size()) {
-            MessageBoxW(dialog, L"The delay is a whole number of microseconds.", L"vorpi", MB_OK | MB_ICONWARNING);
-            return false;
-        }
-        settings.delayMicroseconds = SaverSettings::clampDelay(microseconds);
-    }
-    auto scale = SaverSettings::parseScale(fieldText(dialog, IDC_SCALE));
-    if (!scale) {
-        MessageBoxW(dialog, L"The scale is \"auto\" or a number from 1 to 4.", L"vorpi", MB_OK | MB_ICONWARNING);
+    try {
+        settings.delayMicroseconds = SaverSettings::readDelay(fieldText(dialog, IDC_DELAY));
+        settings.scale = SaverSettings::readScale(fieldText(dialog, IDC_SCALE));
+        settings.seed = SaverSettings::readSeed(fieldText(dialog, IDC_SEED));
+    } catch (const SaverSettings::Error& error) {
+        MessageBoxW(dialog, wide(error.what()).c_str(), L"vorpi", MB_OK | MB_ICONWARNING);
         return false;
     }
-    settings.scale = *scale;
     if (!RegistrySettings::save(settings)) {
         MessageBoxW(dialog, L"The settings could not be saved.", L"vorpi", MB_OK | MB_ICONERROR);
         return false;
@@ -57,10 +61,13 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG: {
-        SaverSettings settings = RegistrySettings::load();
-        if (settings.delayMicroseconds)
-            setFieldText(dialog, IDC_DELAY, std::to_string(*settings.delayMicroseconds));
-        setFieldText(dialog, IDC_SCALE, SaverSettings::formatScale(settings.scale));
+        auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
+        for (auto [size, metric] : { std::pair { ICON_SMALL, SM_CXSMICON }, std::pair { ICON_BIG, SM_CXICON } }) {
+            HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_VORPI), IMAGE_ICON, GetSystemMetrics(metric),
+                GetSystemMetrics(metric), LR_SHARED);
+            SendMessageW(dialog, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+        }
+        showSettings(dialog, RegistrySettings::load());
         return TRUE;
     }
     case WM_COMMAND:

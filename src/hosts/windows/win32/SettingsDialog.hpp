@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-// The dialog /c opens: the delay between frames and the scale, saved to the
+// The dialog /c opens: the delay between frames, the scale and the seed, saved to the
 // registry on OK. Return presses OK, Escape cancels. Modal to its owner, if any.
 class SettingsDialog {
 public:

@@ -1,5 +1,6 @@
 #include "options/HostOptions.hpp"
 
+#include "options/DelaySetting.hpp"
 #include "options/OptionReader.hpp"
 #include "options/SeedSetting.hpp"
 
@@ -26,14 +27,6 @@ std::optional<Number> parseWhole(std::string_view text, int base)
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-std::optional<std::chrono::microseconds> parseDelay(std::string_view text)
-{
-    auto microseconds = parseWhole<long>(text, 10);
-    if (!microseconds || *microseconds < 0 || *microseconds > HostOptions::longestDelay.count())
-        return std::nullopt;
-    return std::chrono::microseconds(*microseconds);
 }
 
 // The words XScreenSaver's hacks take for -visual, in any case.
@@ -81,7 +74,7 @@ HostOptions HostOptions::parse(std::vector<std::string> arguments, const char* s
         } else if (*name == "seed") {
             options.seed = reader.value(SeedSetting::parse, SeedSetting::expected);
         } else if (*name == "delay") {
-            options.delay = reader.value(parseDelay, "microseconds from 0 to 10000000");
+            options.delay = reader.value(DelaySetting::parse, DelaySetting::expected);
         } else if (*name == "scale") {
             options.scale = reader.value(ScaleSetting::parse, ScaleSetting::expected);
         } else if (*name == "display") {

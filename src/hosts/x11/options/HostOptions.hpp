@@ -39,7 +39,6 @@ public:
         unsigned long id = 0;
     };
 
-    static constexpr std::chrono::microseconds longestDelay = std::chrono::seconds(10);
     // What -visual takes, in the words the help, the manual and the README use.
     static constexpr const char* visualsExpected
         = "default, best, a visual class such as TrueColor, or a visual id (hex or decimal)";

@@ -3,18 +3,22 @@
 // process, so the preview is checked by the window tree and by the frame
 // count the saver keeps on its window, not by its pixels.
 //
-//   saver-probe preview SCR   parent window, SCR /p HWND as a child of it,
-//                             hidden and shown, then the parent destroyed
-//   saver-probe rate MS       frames per second of the full-screen saver over MS
+//   saver-probe preview SCR     parent window, SCR /p HWND as a child of it,
+//                               hidden and shown, then the parent destroyed
+//   saver-probe rate MS         frames per second of the full-screen saver over MS
+//   saver-probe resize W H      the full-screen saver's window made W x H after its first frame
+//   saver-probe dismiss         prints the text of the saver's message box and presses OK
+//   saver-probe syscommands DLL whether a monitor power request and a screen saver
+//                               start reach the full-screen saver's DefWindowProc
 #include <windows.h>
+
+#include <process.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace {
-
-constexpr const wchar_t* framesProperty = L"vorpi.frames";
 
 // Handles this thread's messages for `milliseconds`.
 void pumpFor(DWORD milliseconds)
@@ -23,16 +27,30 @@ void pumpFor(DWORD milliseconds)
     for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
-        }
     }
+}
+
+// The window `find` gives within 20 s, or none.
+template <typename Find>
+HWND waitFor(Find find)
+{
+    HWND window = nullptr;
+    for (int tries = 0; tries < 200 && !(window = find()); ++tries)
+        pumpFor(100);
+    return window;
 }
 
 long long framesOf(HWND window)
 {
-    return static_cast<long long>(reinterpret_cast<std::uintptr_t>(GetPropW(window, framesProperty)));
+    return static_cast<long long>(reinterpret_cast<std::uintptr_t>(GetPropW(window, L"vorpi.frames")));
+}
+
+HWND fullScreenSaver(long long leastFrames = 0)
+{
+    HWND saver = FindWindowW(L"vorpi", nullptr);
+    return saver && framesOf(saver) >= leastFrames ? saver : nullptr;
 }
 
 int fail(const char* what)
@@ -43,80 +61,43 @@ int fail(const char* what)
 
 int checkPreview(const wchar_t* saver)
 {
-    WNDCLASSW windowClass {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"probe parent";
-    RegisterClassW(&windowClass);
-    HWND parent = CreateWindowExW(0, windowClass.lpszClassName, L"probe parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-        10, 10, 340, 260, nullptr, nullptr, windowClass.hInstance, nullptr);
-    RECT parentClient;
-    GetClientRect(parent, &parentClient);
-
-    std::wstring command = std::wstring(L"\"") + saver + L"\" /p " + std::to_wstring(reinterpret_cast<std::uintptr_t>(parent));
-    STARTUPINFOW startup {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return fail("cannot start the saver");
-
-    HWND child = nullptr;
-    for (int tries = 0; tries < 200 && !child; ++tries) {
-        pumpFor(100);
-        child = FindWindowExW(parent, nullptr, L"vorpi", nullptr);
-    }
-    if (!child)
-        return fail("no child window of class vorpi in the parent");
+    HWND parent = CreateWindowExW(0, L"STATIC", L"probe parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 340, 260,
+        nullptr, nullptr, nullptr, nullptr);
+    auto process = reinterpret_cast<HANDLE>(
+        _wspawnl(_P_NOWAIT, saver, saver, L"/p", std::to_wstring(reinterpret_cast<std::uintptr_t>(parent)).c_str(), nullptr));
+    HWND child = waitFor([&] { return FindWindowExW(parent, nullptr, L"vorpi", nullptr); });
     DWORD owner = 0;
+    RECT parentClient {}, childClient {};
     GetWindowThreadProcessId(child, &owner);
-    RECT childClient;
+    GetClientRect(parent, &parentClient);
     GetClientRect(child, &childClient);
-    std::printf("child of the parent, from the saver's process: %s; client %ldx%ld, parent's %ldx%ld\n",
-        owner == process.dwProcessId ? "yes" : "no", childClient.right, childClient.bottom, parentClient.right,
-        parentClient.bottom);
-    if (owner != process.dwProcessId || childClient.right != parentClient.right
-        || childClient.bottom != parentClient.bottom)
-        return fail("the child is not the saver's, at the parent's client size");
+    if (!child || owner != GetProcessId(process) || !EqualRect(&childClient, &parentClient))
+        return fail("no child window of the saver's at the parent's client size");
 
-    long long before = framesOf(child);
-    pumpFor(1000);
-    long long shown = framesOf(child) - before;
-    ShowWindow(parent, SW_HIDE);
-    pumpFor(600);
-    before = framesOf(child);
-    pumpFor(1000);
-    long long hidden = framesOf(child) - before;
-    ShowWindow(parent, SW_SHOW);
-    pumpFor(600);
-    before = framesOf(child);
-    pumpFor(1000);
-    long long shownAgain = framesOf(child) - before;
-    std::printf("frames in a second: shown %lld, hidden %lld, shown again %lld\n", shown, hidden, shownAgain);
-    if (shown < 10 || hidden != 0 || shownAgain < 10)
+    long long frames[3];
+    for (int step = 0; step < 3; ++step) {
+        ShowWindow(parent, step == 1 ? SW_HIDE : SW_SHOW);
+        pumpFor(600);
+        long long before = framesOf(child);
+        pumpFor(1000);
+        frames[step] = framesOf(child) - before;
+    }
+    std::printf("frames in a second: shown %lld, hidden %lld, shown again %lld\n", frames[0], frames[1], frames[2]);
+    if (frames[0] < 10 || frames[1] != 0 || frames[2] < 10)
         return fail("the preview does not animate only while it can be seen");
 
-    DWORD destroying = GetTickCount();
     DestroyWindow(parent);
-    DWORD destroyed = GetTickCount();
-    DWORD waited = WAIT_TIMEOUT;
-    for (int tries = 0; tries < 50 && waited == WAIT_TIMEOUT; ++tries) {
+    for (int tries = 0; tries < 50 && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++tries)
         pumpFor(20);
-        waited = WaitForSingleObject(process.hProcess, 0);
-    }
-    DWORD status = 1;
-    GetExitCodeProcess(process.hProcess, &status);
-    std::printf("destroying the parent took %lu ms; after it the saver %s in %lu ms, status %lu\n",
-        destroyed - destroying, waited == WAIT_OBJECT_0 ? "ended" : "still ran", GetTickCount() - destroyed, status);
-    if (waited != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
-        return fail("the saver outlived its parent by a second");
-    }
-    return status == 0 ? 0 : fail("the saver ended with a non-zero status");
+    DWORD status = STILL_ACTIVE;
+    GetExitCodeProcess(process, &status);
+    std::printf("a second after its parent went, the saver's status: %lu\n", status);
+    return status == 0 ? 0 : fail("the saver did not end with its parent, with status 0");
 }
 
 int measureRate(DWORD milliseconds)
 {
-    HWND saver = FindWindowW(L"vorpi", nullptr);
+    HWND saver = fullScreenSaver();
     if (!saver)
         return fail("no saver window");
     long long before = framesOf(saver);
@@ -125,15 +106,61 @@ int measureRate(DWORD milliseconds)
     return 0;
 }
 
+int resizeAfterFirstFrame(int width, int height)
+{
+    HWND saver = waitFor([] { return fullScreenSaver(1); });
+    if (!saver || framesOf(saver) != 1)
+        return fail("no saver window showing its first frame");
+    SetWindowPos(saver, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return waitFor([] { return fullScreenSaver(2); }) ? 0 : fail("no second frame");
+}
+
+int dismissMessage()
+{
+    HWND box = waitFor([] { return FindWindowW(L"#32770", L"vorpi"); });
+    if (!box)
+        return fail("no message box");
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    std::printf("%ls\n", text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+// Hooks the saver's thread with the library's CBT hook, which DefWindowProc calls for each system command.
+int sendSystemCommands(const wchar_t* hookLibrary)
+{
+    HWND saver = waitFor([] { return fullScreenSaver(1); });
+    HMODULE library = LoadLibraryW(hookLibrary);
+    auto note = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "noteSystemCommand")));
+    HHOOK hook = saver && note ? SetWindowsHookExW(WH_CBT, note, library, GetWindowThreadProcessId(saver, nullptr)) : nullptr;
+    if (!hook)
+        return fail("cannot hook the saver's thread");
+    SendMessageW(saver, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+    SendMessageW(saver, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    UnhookWindowsHookEx(hook);
+    auto reached = [](WPARAM command) { return GlobalFindAtomA(("syscommand " + std::to_string(command)).c_str()) != 0; };
+    bool power = reached(SC_MONITORPOWER), screenSaver = reached(SC_SCREENSAVE);
+    std::printf("to DefWindowProc: monitor power %s, screen saver %s\n", power ? "yes" : "no", screenSaver ? "yes" : "no");
+    return power && !screenSaver ? 0 : fail("only the screen saver start is to be held back");
+}
+
 }
 
 int wmain(int argc, wchar_t** argv)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc == 3 && std::wstring(argv[1]) == L"preview")
+    std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"preview" && argc == 3)
         return checkPreview(argv[2]);
-    if (argc == 3 && std::wstring(argv[1]) == L"rate")
-        return measureRate(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
-    std::fprintf(stderr, "usage: saver-probe preview SCR | rate MS\n");
+    if (mode == L"rate" && argc == 3)
+        return measureRate(std::wcstoul(argv[2], nullptr, 10));
+    if (mode == L"resize" && argc == 4)
+        return resizeAfterFirstFrame(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10));
+    if (mode == L"dismiss" && argc == 2)
+        return dismissMessage();
+    if (mode == L"syscommands" && argc == 3)
+        return sendSystemCommands(argv[2]);
+    std::fprintf(stderr, "usage: saver-probe preview SCR | rate MS | resize W H | dismiss | syscommands DLL\n");
     return 2;
 }
