@@ -1,11 +1,11 @@
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
-#include "host/OffscreenHost.hpp"
+#include "drawing/RecordingSurface.hpp"
+#include "drawing/TeeSurface.hpp"
+#include "drawing/TraceReader.hpp"
+#include "drawing/TraceSurface.hpp"
 #include "platform/RandomSources.hpp"
-#include "saver/RecordingSurface.hpp"
-#include "surfaces/TeeSurface.hpp"
-#include "surfaces/TraceReader.hpp"
-#include "surfaces/TraceSurface.hpp"
+#include "saver/ScreenSaverSession.hpp"
 
 #include <gtest/gtest.h>
 
@@ -38,11 +38,12 @@ std::string traceText(Write write)
 std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
 {
     return traceText([&](TraceSurface& trace) {
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
+        ScreenSaverSession session({ static_cast<double>(width), static_cast<double>(height) }, false,
             RandomSources::seeded(seed));
+        session.start();
         for (int frame = 1; frame <= frames; ++frame) {
             trace.beginFrame(frame);
-            host.runFrame();
+            session.frame(trace);
         }
     });
 }
@@ -76,10 +77,11 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
         CairoCanvas reference(c.width, c.height);
         RasterCanvas ours(c.width, c.height);
         TeeSurface both(reference, ours);
-        OffscreenHost host({ static_cast<double>(c.width), static_cast<double>(c.height) }, false, both,
+        ScreenSaverSession session({ static_cast<double>(c.width), static_cast<double>(c.height) }, false,
             RandomSources::seeded(c.seed));
+        session.start();
         for (int frame = 0; frame < framesOfTenSeconds; ++frame)
-            host.runFrame();
+            session.frame(both);
 
         ImageView expected = reference.image(), got = ours.image();
         int largest = 0;

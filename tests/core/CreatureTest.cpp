@@ -1,7 +1,7 @@
 #include "TestSources.hpp"
 
 #include "creatures/Vorpi.hpp"
-#include "saver/RecordingSurface.hpp"
+#include "drawing/RecordingSurface.hpp"
 
 #include <gtest/gtest.h>
 

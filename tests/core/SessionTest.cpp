@@ -1,6 +1,6 @@
 #include "TestSources.hpp"
 
-#include "saver/RecordingSurface.hpp"
+#include "drawing/RecordingSurface.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "saver/UnusableArea.hpp"
 #include "saver/vorpi19_screensaverView.hpp"

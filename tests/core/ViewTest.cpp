@@ -1,7 +1,7 @@
 #include "TestSources.hpp"
 
+#include "drawing/RecordingSurface.hpp"
 #include "saver/FrameDriver.hpp"
-#include "saver/RecordingSurface.hpp"
 #include "saver/vorpi19_screensaverView.hpp"
 
 #include <gtest/gtest.h>

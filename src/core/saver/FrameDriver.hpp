@@ -1,6 +1,6 @@
 #pragma once
 
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 #include "saver/ScreenSaverView.hpp"
 
 // A host in virtual time: runs a view's frames as fast as they can be computed,

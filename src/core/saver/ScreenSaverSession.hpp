@@ -1,8 +1,8 @@
 #pragma once
 
+#include "drawing/DrawingSurface.hpp"
 #include "platform/RandomSources.hpp"
 #include "primitives/CGGeometry.hpp"
-#include "saver/DrawingSurface.hpp"
 #include "saver/ScreenSaverView.hpp"
 
 #include <cstdint>

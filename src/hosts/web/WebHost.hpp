@@ -2,8 +2,8 @@
 
 #include "PixelRect.hpp"
 #include "RasterCanvas.hpp"
-#include "ScaledSurface.hpp"
-#include "saver/RecordingSurface.hpp"
+#include "drawing/RecordingSurface.hpp"
+#include "drawing/ScaledSurface.hpp"
 #include "saver/ScreenSaverSession.hpp"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Canvas.hpp"
-#include "ScaledSurface.hpp"
+#include "drawing/ScaledSurface.hpp"
 #include "input/PointerWatch.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "win32/DibImage.hpp"

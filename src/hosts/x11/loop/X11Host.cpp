@@ -1,8 +1,8 @@
 #include "loop/X11Host.hpp"
 
 #include "DefaultBackend.hpp"
-#include "ScaledSurface.hpp"
 #include "display/DesktopScale.hpp"
+#include "drawing/ScaledSurface.hpp"
 
 #include <poll.h>
 

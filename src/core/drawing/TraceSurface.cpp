@@ -1,4 +1,4 @@
-#include "surfaces/TraceSurface.hpp"
+#include "drawing/TraceSurface.hpp"
 
 TraceSurface::TraceSurface(std::FILE* out)
     : _out(out)

@@ -1,4 +1,4 @@
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 namespace {
 
