@@ -2,6 +2,7 @@
 
 #include "creatures/Vorpi.hpp"
 #include "drawing/RecordingSurface.hpp"
+#include "saver/FrameContext.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ Vorpi makeCreature(std::int32_t fins)
 std::vector<Call> renderOnce(Vorpi& creature, const PVector& position, const QZColor& counter)
 {
     RecordingSurface surface;
-    DrawingSurface::Scope target(surface);
+    FrameContext context(RandomSources::current(), &surface);
     creature.render_Vorpi(position, 0, counter);
     return surface.calls();
 }

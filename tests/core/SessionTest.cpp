@@ -1,6 +1,7 @@
 #include "TestSources.hpp"
 
 #include "drawing/RecordingSurface.hpp"
+#include "saver/FrameContext.hpp"
 #include "saver/ScreenSaverSession.hpp"
 #include "saver/UnusableArea.hpp"
 #include "saver/vorpi19_screensaverView.hpp"
@@ -35,9 +36,8 @@ Calls solo(std::uint32_t seed, CGSize size)
 Calls reshapedByHand(std::uint32_t seed, CGSize first, CGSize second, bool isPreview)
 {
     RandomSources sources = RandomSources::seeded(seed);
-    RandomSources::Scope draws(sources);
     RecordingSurface surface;
-    DrawingSurface::Scope target(surface);
+    FrameContext context(sources, &surface);
     std::unique_ptr<ScreenSaverView> view = vorpi_19screensaverView::initWithFrame({ {}, first }, isPreview);
     view->startAnimation();
     for (int i = 0; i < frames; ++i)
