@@ -1,6 +1,5 @@
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
-#include "drawing/RecordingSurface.hpp"
 #include "drawing/TeeSurface.hpp"
 #include "drawing/TraceReader.hpp"
 #include "drawing/TraceSurface.hpp"
@@ -11,8 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -136,42 +133,4 @@ TEST(RasterCanvas, ScalarAndSse2PathsGiveTheSameBytesOverAWholeRun)
         call.values[2], call.values[3], call.values[4]);
     ADD_FAILURE() << "the paths first differ after the call on trace line " << call.line << " (frame " << call.frame
                   << "): " << (call.kind == TraceReader::Call::Kind::Stroke ? "stroke " : "color ") << values;
-}
-
-TEST(TraceReader, ReadsEveryNumberBackToTheDoubleThatWasWritten)
-{
-    const double tiny = std::numeric_limits<double>::denorm_min();
-    const double infinity = std::numeric_limits<double>::infinity();
-    RecordingSurface written;
-    TraceReader trace = TraceReader::parse(traceText([&](TraceSurface& out) {
-        TeeSurface both(out, written);
-        out.beginFrame(1);
-        both.setColor(0.1, 1.0 / 3, 200 / 255.0, -0.17000000000000001);
-        both.strokeSegment(1e300, -tiny, 2.5e-308, -0.0, 123456.78901234567);
-        out.beginFrame(2);
-        both.strokeSegment(infinity, -infinity, 0, 1, 2);
-    }));
-    ASSERT_EQ(trace.frameCount(), 2);
-    RecordingSurface first, second;
-    trace.replayFrame(1, first);
-    trace.replayFrame(2, second);
-    ASSERT_EQ(first.calls().size() + second.calls().size(), 3u);
-    EXPECT_EQ(first.calls()[0], written.calls()[0]);
-    EXPECT_EQ(first.calls()[1], written.calls()[1]);
-    EXPECT_TRUE(std::signbit(first.calls()[1].values[3])) << "-0 stays negative";
-    EXPECT_EQ(second.calls()[0], written.calls()[2]);
-    EXPECT_EQ(trace.calls()[2].line, 5);
-}
-
-TEST(TraceReader, NamesTheFirstLineThatIsNotATraceLine)
-{
-    for (const char* text : { "frame 1\ncolor 1 1 1\n", "frame 1\nstroke 1 2 3 4 x\n", "frame 1\nframe 3\n",
-             "frame 1\n\n" }) {
-        try {
-            TraceReader::parse(text);
-            ADD_FAILURE() << "accepted: " << text;
-        } catch (const std::runtime_error& error) {
-            EXPECT_NE(std::string(error.what()).find("line 2 "), std::string::npos) << error.what();
-        }
-    }
 }
