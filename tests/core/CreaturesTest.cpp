@@ -31,18 +31,18 @@ std::vector<Call> renderOnce(Vorpi& creature, const QZColor& counter = QZColor(0
 
 }
 
-TEST(Vorpi, ColourIsTheFinsShiftedAndReflectedIntoRange)
+TEST(Vorpi, DrawsNothingWithoutFinsAndEachFinInItsColourShiftedIntoRange)
 {
     for (std::int32_t count : { 0, -3 }) {
         Vorpi creature = makeCreature(count);
         EXPECT_TRUE(creature.getCounters().empty());
         EXPECT_TRUE(renderOnce(creature).empty()) << count << " fins draw nothing";
     }
-    // 150 sin(1) + 200 = 326.2 -> 184; 150 sin(4) + 10 = -103.5 -> 103; just past pi on 0 -> 0.
     struct Case {
         QZColor counter;
         int red, green, blue;
     };
+    // 150 sin(1) + 200 = 326.2 -> 184; 150 sin(4) + 10 = -103.5 -> 103; just past pi on 0 -> 0.
     Case cases[] { { QZColor(0, 0, 0), 200, 10, 0 }, { QZColor(1, 4, std::numbers::pi_v<float>), 184, 103, 0 } };
     for (const auto& [counter, red, green, blue] : cases) {
         Vorpi creature = makeCreature(1);
