@@ -57,20 +57,13 @@ struct TakingTurns {
     std::counting_semaphore<> turn[2] { std::counting_semaphore<>(0), std::counting_semaphore<>(0) };
     std::atomic<bool> finished[2] {};
 
-    void wait()
+    // Hands the turn to the other thread, for good when this one is finishing, and waits for it back.
+    void pass(bool finishing = false)
     {
-        if (!finished[1 - self])
+        finished[self] = finishing;
+        turn[1 - self].release();
+        if (!finishing && !finished[1 - self])
             turn[self].acquire();
-    }
-    void pass()
-    {
-        turn[1 - self].release();
-        wait();
-    }
-    void finish()
-    {
-        finished[self] = true;
-        turn[1 - self].release();
     }
 };
 
@@ -131,13 +124,13 @@ TEST(Session, SessionsOnTwoThreadsEachDrawTheirSoloFrames)
     auto run = [&](int self, std::uint32_t seed, CGSize size) {
         TakingTurns::self = self;
         if (self == 1)
-            turns.wait();
+            turns.turn[1].acquire();
         ScreenSaverSession session(size, false, RandomSources::seeded(seed));
         TurnTakingSurface surface(turns);
         session.start();
         for (int i = 0; i < frames; ++i)
             session.frame(surface);
-        turns.finish();
+        turns.pass(true);
         drawn[self] = surface.recording.calls();
     };
     std::thread first(run, 0, 3u, fullHd), second(run, 1, 11u, small);
