@@ -7,6 +7,7 @@
 
 #include "creatures/Vorpi.hpp"
 #include "platform/RandomSources.hpp"
+#include "saver/FrameContext.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -17,7 +18,8 @@ int main(int argc, char** argv)
 {
     long long frames = argc > 1 ? std::atoll(argv[1]) : 30'000'000;
     auto seed = static_cast<std::uint32_t>(argc > 2 ? std::atoll(argv[2]) : 1);
-    RandomSources::install(RandomSources::seeded(seed));
+    RandomSources sources = RandomSources::seeded(seed);
+    FrameContext context(sources);
     Vorpi creature(5, QZColor(120, 80, 200));
     PVector position(400, 300);
     QZColor colorCounter(0, 0, 0);

@@ -9,10 +9,10 @@
 
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
+#include "drawing/TraceReader.hpp"
+#include "drawing/TraceSurface.hpp"
 #include "host/OffscreenHost.hpp"
 #include "platform/RandomSources.hpp"
-#include "surfaces/TraceReader.hpp"
-#include "surfaces/TraceSurface.hpp"
 
 #include <benchmark/benchmark.h>
 

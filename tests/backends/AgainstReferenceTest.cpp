@@ -1,18 +1,15 @@
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
-#include "host/OffscreenHost.hpp"
+#include "drawing/TeeSurface.hpp"
+#include "drawing/TraceReader.hpp"
+#include "drawing/TraceSurface.hpp"
 #include "platform/RandomSources.hpp"
-#include "saver/RecordingSurface.hpp"
-#include "surfaces/TeeSurface.hpp"
-#include "surfaces/TraceReader.hpp"
-#include "surfaces/TraceSurface.hpp"
+#include "saver/ScreenSaverSession.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -38,11 +35,12 @@ std::string traceText(Write write)
 std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
 {
     return traceText([&](TraceSurface& trace) {
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
+        ScreenSaverSession session({ static_cast<double>(width), static_cast<double>(height) }, false,
             RandomSources::seeded(seed));
+        session.start();
         for (int frame = 1; frame <= frames; ++frame) {
             trace.beginFrame(frame);
-            host.runFrame();
+            session.frame(trace);
         }
     });
 }
@@ -76,10 +74,11 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
         CairoCanvas reference(c.width, c.height);
         RasterCanvas ours(c.width, c.height);
         TeeSurface both(reference, ours);
-        OffscreenHost host({ static_cast<double>(c.width), static_cast<double>(c.height) }, false, both,
+        ScreenSaverSession session({ static_cast<double>(c.width), static_cast<double>(c.height) }, false,
             RandomSources::seeded(c.seed));
+        session.start();
         for (int frame = 0; frame < framesOfTenSeconds; ++frame)
-            host.runFrame();
+            session.frame(both);
 
         ImageView expected = reference.image(), got = ours.image();
         int largest = 0;
@@ -134,42 +133,4 @@ TEST(RasterCanvas, ScalarAndSse2PathsGiveTheSameBytesOverAWholeRun)
         call.values[2], call.values[3], call.values[4]);
     ADD_FAILURE() << "the paths first differ after the call on trace line " << call.line << " (frame " << call.frame
                   << "): " << (call.kind == TraceReader::Call::Kind::Stroke ? "stroke " : "color ") << values;
-}
-
-TEST(TraceReader, ReadsEveryNumberBackToTheDoubleThatWasWritten)
-{
-    const double tiny = std::numeric_limits<double>::denorm_min();
-    const double infinity = std::numeric_limits<double>::infinity();
-    RecordingSurface written;
-    TraceReader trace = TraceReader::parse(traceText([&](TraceSurface& out) {
-        TeeSurface both(out, written);
-        out.beginFrame(1);
-        both.setColor(0.1, 1.0 / 3, 200 / 255.0, -0.17000000000000001);
-        both.strokeSegment(1e300, -tiny, 2.5e-308, -0.0, 123456.78901234567);
-        out.beginFrame(2);
-        both.strokeSegment(infinity, -infinity, 0, 1, 2);
-    }));
-    ASSERT_EQ(trace.frameCount(), 2);
-    RecordingSurface first, second;
-    trace.replayFrame(1, first);
-    trace.replayFrame(2, second);
-    ASSERT_EQ(first.calls().size() + second.calls().size(), 3u);
-    EXPECT_EQ(first.calls()[0], written.calls()[0]);
-    EXPECT_EQ(first.calls()[1], written.calls()[1]);
-    EXPECT_TRUE(std::signbit(first.calls()[1].values[3])) << "-0 stays negative";
-    EXPECT_EQ(second.calls()[0], written.calls()[2]);
-    EXPECT_EQ(trace.calls()[2].line, 5);
-}
-
-TEST(TraceReader, NamesTheFirstLineThatIsNotATraceLine)
-{
-    for (const char* text : { "frame 1\ncolor 1 1 1\n", "frame 1\nstroke 1 2 3 4 x\n", "frame 1\nframe 3\n",
-             "frame 1\n\n" }) {
-        try {
-            TraceReader::parse(text);
-            ADD_FAILURE() << "accepted: " << text;
-        } catch (const std::runtime_error& error) {
-            EXPECT_NE(std::string(error.what()).find("line 2 "), std::string::npos) << error.what();
-        }
-    }
 }

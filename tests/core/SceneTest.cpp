@@ -5,46 +5,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
-
-namespace {
-
-constexpr std::uint32_t top = ScriptedSources::largest;
-constexpr CGSize area { 100, 100 };
-
-// Draws of exactly 2^30 put every starting velocity and acceleration within 1e-8 of zero.
-constexpr std::uint32_t nearMiddle = 1u << 30;
-
-}
+#include <utility>
 
 TEST(Walker, BouncesOnlyWhenStrictlyPastTheMargin)
 {
-    ScriptedSources sources({ top });
-    Walker pastRight(PVector(94.5f, 50));
-    float vx = pastRight.getVelocity().getX();
-    pastRight.checkEdges_Walker(area);
-    EXPECT_EQ(pastRight.getLocationX(), 94.0f);
-    EXPECT_EQ(pastRight.getVelocity().getX(), -vx);
-    EXPECT_EQ(pastRight.getLocationY(), 50.0f);
-
-    Walker onMargin(PVector(6, 94));
-    onMargin.checkEdges_Walker(area);
-    EXPECT_EQ(onMargin.getLocationX(), 6.0f);
-    EXPECT_EQ(onMargin.getVelocity().getX(), vx);
-
-    Walker pastTop(PVector(50, 5));
-    pastTop.checkEdges_Walker(area);
-    EXPECT_EQ(pastTop.getLocationY(), 6.0f);
-    EXPECT_EQ(pastTop.getVelocity().getY(), -vx);
+    ScriptedSources sources({ ScriptedSources::largest });
+    struct Case {
+        float x, y, bouncedX, bouncedY;
+        bool flipsX, flipsY;
+    };
+    for (auto [x, y, bouncedX, bouncedY, flipsX, flipsY] : { Case { 94.5f, 50, 94, 50, true, false },
+             Case { 6, 94, 6, 94, false, false }, Case { 50, 5, 50, 6, false, true },
+             Case { 5.5f, 94.5f, 6, 94, true, true } }) {
+        Walker walker(PVector(x, y));
+        float vx = walker.getVelocity().getX(), vy = walker.getVelocity().getY();
+        walker.checkEdges_Walker(CGSize { 100, 100 });
+        EXPECT_EQ(walker.getLocationX(), bouncedX) << x << ", " << y;
+        EXPECT_EQ(walker.getLocationY(), bouncedY) << x << ", " << y;
+        EXPECT_EQ(walker.getVelocity().getX(), flipsX ? -vx : vx) << x << ", " << y;
+        EXPECT_EQ(walker.getVelocity().getY(), flipsY ? -vy : vy) << x << ", " << y;
+    }
 }
 
 TEST(Spring, LinkForcePullsOrPushesTowardsTheRestLength)
 {
-    ScriptedSources sources({ nearMiddle });
+    // Draws of exactly 2^30 put every starting velocity and acceleration within 1e-8 of zero.
+    ScriptedSources sources({ 1u << 30 });
     Spring scene(CGSize { 1000, 1000 });
     auto forceOn = [&](float x, float y) {
-        Bob bob(PVector(x, y));
-        PVector force = scene.linkForce(bob, 100, 100);
+        PVector force = scene.linkForce(Bob(PVector(x, y)), 100, 100);
         return std::pair { force.getX(), force.getY() };
     };
     EXPECT_EQ(forceOn(250, 100), std::pair(-1.0f, 0.0f)) << "150 long pulls back with 1.0";
@@ -55,7 +44,8 @@ TEST(Spring, LinkForcePullsOrPushesTowardsTheRestLength)
 
 TEST(Spring, StaysFiniteAndInsideTheMarginOverALongRun)
 {
-    SeededSources sources(2026);
+    RandomSources seeded = RandomSources::seeded(2026);
+    FrameContext context(seeded);
     constexpr CGSize screen { 1920, 1080 };
     Spring scene(screen);
     auto inside = [&](float x, float y) {

@@ -2,7 +2,7 @@
 
 #include "ImageView.hpp"
 #include "PixelRect.hpp"
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "creatures/Fin.hpp"
 
+#include "drawing/DrawingSurface.hpp"
 #include "platform/RandomSources.hpp"
 #include "primitives/RandomHelpers.hpp"
-#include "saver/DrawingSurface.hpp"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "creatures/Vorpi.hpp"
 
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 #include <cmath>
 #include <numbers>

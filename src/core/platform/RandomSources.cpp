@@ -2,6 +2,7 @@
 
 #include "platform/GlibcRandomStream.hpp"
 #include "platform/RandRStream.hpp"
+#include "platform/ScopedCurrent.hpp"
 #include "platform/SystemArc4RandomStream.hpp"
 
 #include <utility>
@@ -10,14 +11,6 @@ namespace {
 
 // Before any srandom()/srand(), glibc behaves as if seeded with 1.
 constexpr unsigned int defaultCLibrarySeed = 1;
-
-RandomSources* scopedSources = nullptr;
-
-RandomSources& processSources()
-{
-    static RandomSources sources = RandomSources::unseeded();
-    return sources;
-}
 
 }
 
@@ -43,21 +36,8 @@ RandomSources RandomSources::seeded(std::uint32_t seed)
 
 RandomSources& RandomSources::current()
 {
-    return scopedSources ? *scopedSources : processSources();
-}
-
-void RandomSources::install(RandomSources sources)
-{
-    processSources() = std::move(sources);
-}
-
-RandomSources::Scope::Scope(RandomSources& sources)
-    : _previous(scopedSources)
-{
-    scopedSources = &sources;
-}
-
-RandomSources::Scope::~Scope()
-{
-    scopedSources = _previous;
+    if (RandomSources* scoped = ScopedCurrent<RandomSources>::get())
+        return *scoped;
+    thread_local RandomSources unscoped = unseeded();
+    return unscoped;
 }

@@ -8,9 +8,8 @@
 // The three C library generators the module draws from: random() through the
 // random helpers, rand() and arc4random() in the fins. Each is a stream of its
 // own (glibc's rand() would otherwise share random()'s state). The module
-// draws from the current sources: those a Scope makes current (a session does
-// so around each call into its view, so that views in one process stay apart),
-// else the process-wide ones, unseeded unless a host installs others.
+// draws from the current sources, which a session makes current on its thread
+// around each call into its view, so that views in one process stay apart.
 class RandomSources {
 public:
     RandomSources(std::unique_ptr<RandomStream> random, std::unique_ptr<RandomStream> rand,
@@ -21,21 +20,8 @@ public:
     // srandom(seed) + random(); rand_r from seed; rand_r from seed ^ 0xFFFFFFFF for arc4random.
     static RandomSources seeded(std::uint32_t seed);
 
+    // Outside a session's call, this thread's own unseeded sources: those of a process that seeds nothing.
     static RandomSources& current();
-    // Replaces the process-wide sources, used outside any Scope.
-    static void install(RandomSources sources);
-
-    // Makes `sources` current for its own lifetime, restoring the previous ones after.
-    class Scope {
-    public:
-        explicit Scope(RandomSources& sources);
-        ~Scope();
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-
-    private:
-        RandomSources* _previous;
-    };
 
     std::uint32_t random() { return _random->next(); }
     std::uint32_t rand() { return _rand->next(); }

@@ -1,5 +1,6 @@
 #include "saver/ScreenSaverSession.hpp"
 
+#include "saver/FrameContext.hpp"
 #include "saver/UnusableArea.hpp"
 #include "saver/vorpi19_screensaverView.hpp"
 
@@ -29,7 +30,7 @@ ScreenSaverSession::ViewFactory ScreenSaverSession::screenSaver()
 
 std::unique_ptr<ScreenSaverView> ScreenSaverSession::buildView(CGSize size)
 {
-    RandomSources::Scope draws(_sources);
+    FrameContext context(_sources);
     auto view = _createView(CGRect { {}, size }, _isPreview);
     if (!view)
         throw UnusableArea(size.width, size.height);
@@ -49,13 +50,13 @@ void ScreenSaverSession::reshape(CGSize size)
 
 void ScreenSaverSession::start()
 {
-    RandomSources::Scope draws(_sources);
+    FrameContext context(_sources);
     _view->startAnimation();
 }
 
 void ScreenSaverSession::stop()
 {
-    RandomSources::Scope draws(_sources);
+    FrameContext context(_sources);
     _view->stopAnimation();
 }
 
@@ -63,15 +64,13 @@ void ScreenSaverSession::frame(DrawingSurface& surface)
 {
     if (!_view->isAnimating())
         return;
-    RandomSources::Scope draws(_sources);
-    DrawingSurface::Scope target(surface);
+    FrameContext context(_sources, &surface);
     _view->animateOneFrame();
     ++_framesRun;
 }
 
 void ScreenSaverSession::redraw(DrawingSurface& surface, CGRect area)
 {
-    RandomSources::Scope draws(_sources);
-    DrawingSurface::Scope target(surface);
+    FrameContext context(_sources, &surface);
     _view->drawRect(area);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "drawing/DrawingSurface.hpp"
 #include "platform/RandomSources.hpp"
 #include "primitives/CGGeometry.hpp"
-#include "saver/DrawingSurface.hpp"
 #include "saver/ScreenSaverView.hpp"
 
 #include <cstdint>
@@ -10,9 +10,11 @@
 #include <memory>
 
 // One screen saver running in one area: the view, the random sources it draws
-// from and the frames it has run. Every call into the view happens with these
-// sources current, so several sessions in one process (one per monitor) never
-// share a random stream. A host keeps only its target, timer and presenting.
+// from and the frames it has run. Every call into the view happens inside a
+// FrameContext of these sources (and, for a frame or a redraw, the host's
+// surface), so several sessions in one process, one per monitor or one per
+// thread, never share a random stream or a target. A host keeps only its
+// target, timer and presenting.
 class ScreenSaverSession {
 public:
     using ViewFactory = std::function<std::unique_ptr<ScreenSaverView>(CGRect frame, bool isPreview)>;

@@ -4,7 +4,7 @@
 #include "loop/FrameClock.hpp"
 #include "loop/PendingReshape.hpp"
 #include "picture/SaverPicture.hpp"
-#include "saver/RecordingSurface.hpp"
+#include "drawing/RecordingSurface.hpp"
 
 #include <chrono>
 #include <cstdint>

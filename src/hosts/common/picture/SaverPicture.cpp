@@ -1,6 +1,6 @@
 #include "picture/SaverPicture.hpp"
 
-#include "ScaledSurface.hpp"
+#include "drawing/ScaledSurface.hpp"
 
 #include <algorithm>
 #include <utility>

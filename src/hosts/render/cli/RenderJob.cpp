@@ -1,17 +1,17 @@
 #include "cli/RenderJob.hpp"
 
 #include "DefaultBackend.hpp"
-#include "ScaledSurface.hpp"
 #include "cli/Interruption.hpp"
 #include "cli/ProgressBar.hpp"
+#include "drawing/ScaledSurface.hpp"
+#include "drawing/TeeSurface.hpp"
+#include "drawing/TraceSurface.hpp"
 #include "host/OffscreenHost.hpp"
 #include "output/AtomicFile.hpp"
 #include "output/FrameSequence.hpp"
 #include "output/LastFramePng.hpp"
 #include "output/VideoEncoder.hpp"
 #include "platform/RandomSources.hpp"
-#include "surfaces/TeeSurface.hpp"
-#include "surfaces/TraceSurface.hpp"
 
 #include <cerrno>
 #include <chrono>

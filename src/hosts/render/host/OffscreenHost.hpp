@@ -1,7 +1,7 @@
 #pragma once
 
+#include "drawing/DrawingSurface.hpp"
 #include "platform/RandomSources.hpp"
-#include "saver/DrawingSurface.hpp"
 #include "saver/ScreenSaverSession.hpp"
 
 // Stands in for the screen-saver host without a screen: runs a session for an

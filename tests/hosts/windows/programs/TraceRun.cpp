@@ -1,8 +1,8 @@
 // Writes the drawing calls of a seeded run the way vorpi-render --trace does,
 // so that a run under Windows' maths can be held against the native one.
 // Usage: vorpi-trace SEED WIDTH HEIGHT FRAMES OUTPUT
+#include "drawing/TraceSurface.hpp"
 #include "saver/ScreenSaverSession.hpp"
-#include "surfaces/TraceSurface.hpp"
 
 #include <cstdio>
 #include <cstdlib>

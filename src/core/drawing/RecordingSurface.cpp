@@ -1,4 +1,4 @@
-#include "saver/RecordingSurface.hpp"
+#include "drawing/RecordingSurface.hpp"
 
 void RecordingSurface::setColor(double red, double green, double blue, double alpha)
 {

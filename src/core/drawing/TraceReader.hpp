@@ -1,6 +1,6 @@
 #pragma once
 
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 #include <array>
 #include <cstddef>

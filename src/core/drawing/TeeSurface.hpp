@@ -1,6 +1,6 @@
 #pragma once
 
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 // Passes every drawing call on to two surfaces, first to `first`.
 class TeeSurface final : public DrawingSurface {

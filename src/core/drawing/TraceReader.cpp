@@ -1,4 +1,4 @@
-#include "surfaces/TraceReader.hpp"
+#include "drawing/TraceReader.hpp"
 
 #include <charconv>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "surfaces/TraceSurface.hpp"
+#include "drawing/TraceSurface.hpp"
 
 #include <cerrno>
 

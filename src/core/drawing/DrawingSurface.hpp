@@ -1,7 +1,10 @@
 #pragma once
 
-// The two drawing operations the module needs from its platform. The host
-// makes one surface current while a frame runs; the creatures draw into it.
+#include "platform/ScopedCurrent.hpp"
+
+// The two drawing operations the module needs from its platform. While a
+// frame runs, the host's surface is current on the thread that runs it; the
+// creatures draw into it.
 class DrawingSurface {
 public:
     virtual ~DrawingSurface() = default;
@@ -12,17 +15,5 @@ public:
     virtual void strokeSegment(double x1, double y1, double x2, double y2, double width) = 0;
 
     // The surface drawing goes to, or null outside a frame (drawing is then dropped).
-    static DrawingSurface* current();
-
-    // Makes a surface current for its own lifetime, restoring the previous one after.
-    class Scope {
-    public:
-        explicit Scope(DrawingSurface& surface);
-        ~Scope();
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-
-    private:
-        DrawingSurface* _previous;
-    };
+    static DrawingSurface* current() { return ScopedCurrent<DrawingSurface>::get(); }
 };

@@ -1,4 +1,4 @@
-#include "surfaces/TeeSurface.hpp"
+#include "drawing/TeeSurface.hpp"
 
 TeeSurface::TeeSurface(DrawingSurface& first, DrawingSurface& second)
     : _first(first)

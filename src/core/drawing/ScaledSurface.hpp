@@ -1,6 +1,6 @@
 #pragma once
 
-#include "saver/DrawingSurface.hpp"
+#include "drawing/DrawingSurface.hpp"
 
 // Passes the module's drawing on to another surface with every coordinate and
 // width multiplied by `scale`: the view measures its area in points, the
