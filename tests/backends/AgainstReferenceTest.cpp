@@ -35,28 +35,6 @@ std::string traceText(Write write)
     return text;
 }
 
-std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
-{
-    return traceText([&](TraceSurface& trace) {
-        OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
-            RandomSources::seeded(seed));
-        for (int frame = 1; frame <= frames; ++frame) {
-            trace.beginFrame(frame);
-            host.runFrame();
-        }
-    });
-}
-
-bool sameImages(Canvas& a, Canvas& b)
-{
-    ImageView x = a.image(), y = b.image();
-    for (int row = 0; row < x.height; ++row)
-        for (int column = 0; column < x.width; ++column)
-            if (x.pixel(column, row) != y.pixel(column, row))
-                return false;
-    return true;
-}
-
 }
 
 TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
@@ -101,39 +79,6 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
         EXPECT_LE(overOne / pixels, c.shareOverOne) << which;
         EXPECT_LE(overFour / pixels, 0.0005) << which;
     }
-}
-
-TEST(RasterCanvas, ScalarAndSse2PathsGiveTheSameBytesOverAWholeRun)
-{
-    RasterCanvas probe(1, 1);
-    probe.useSimd(true);
-    if (!probe.usesSimd())
-        GTEST_SKIP() << "this build has no SSE2 path";
-
-    const int width = 1920, height = 1080;
-    TraceReader trace = TraceReader::parse(traceOfRun(1, width, height, framesOfTenSeconds));
-    ASSERT_EQ(trace.frameCount(), framesOfTenSeconds);
-    auto replayed = [&](bool simd, std::size_t calls) {
-        auto canvas = std::make_unique<RasterCanvas>(width, height);
-        canvas->useSimd(simd);
-        trace.replay(0, calls, *canvas);
-        return canvas;
-    };
-    auto differAfter = [&](std::size_t calls) { return !sameImages(*replayed(false, calls), *replayed(true, calls)); };
-    if (!differAfter(trace.calls().size()))
-        return;
-    // Bisect to the first call after which the images differ, and name it.
-    std::size_t good = 0, bad = trace.calls().size();
-    while (bad - good > 1) {
-        std::size_t middle = good + (bad - good) / 2;
-        (differAfter(middle) ? bad : good) = middle;
-    }
-    const TraceReader::Call& call = trace.calls()[bad - 1];
-    char values[160];
-    std::snprintf(values, sizeof values, "%.17g %.17g %.17g %.17g %.17g", call.values[0], call.values[1],
-        call.values[2], call.values[3], call.values[4]);
-    ADD_FAILURE() << "the paths first differ after the call on trace line " << call.line << " (frame " << call.frame
-                  << "): " << (call.kind == TraceReader::Call::Kind::Stroke ? "stroke " : "color ") << values;
 }
 
 TEST(TraceReader, ReadsEveryNumberBackToTheDoubleThatWasWritten)
