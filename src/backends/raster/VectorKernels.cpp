@@ -24,6 +24,7 @@
 // is max(b, a) below.
 namespace {
 
+#if VORPI_SSE2
 struct Run {
     int first;
     int end;
@@ -37,7 +38,6 @@ Run grown(int first, int end, int group, int width)
     return { grownEnd - count, grownEnd };
 }
 
-#if VORPI_SSE2
 // a × b / 255 rounded to nearest on eight 16-bit lanes; a × b + 128 fits in an unsigned 16-bit lane.
 __m128i multiply(__m128i a, __m128i b)
 {
@@ -337,7 +337,8 @@ void VectorKernels::blendSse2(ImageView image, ConvexCoverage& polygon, std::uin
         // Left of the row's first pixel nothing is covered.
         blendFours(image.row(y), run.first, run.first + fours, row, source16, _mm_setzero_pd(), true);
         // Only in an image narrower than four pixels.
-        SourceOverBlend::blendRowScalar(image.row(y), run.first + fours, run.end, row, source);
+        if (fours < run.end - run.first)
+            SourceOverBlend::blendRowScalar(image.row(y), run.first + fours, run.end, row, source);
     }
 #else
     (void)image, (void)polygon, (void)source;
