@@ -58,11 +58,17 @@ void ConvexCoverage::follow(const ClippedQuad& polygon, int from, int to, int st
         double slope = height > 0 ? (side.corners[i + 1].x - side.corners[i].x) / height : 0;
         side.slopes[i] = slope;
         side.spreads[i] = std::abs(slope) > upright ? 128 / std::abs(slope) : 0;
-        side.lows[i] = std::min(side.corners[i].x, side.corners[i + 1].x);
-        side.highs[i] = std::max(side.corners[i].x, side.corners[i + 1].x);
     }
     side.piece = 0;
+    side.line = side.lineOf(0);
     side.x = side.corners[0].x;
+}
+
+ConvexCoverage::Side::Line ConvexCoverage::Side::lineOf(int i) const
+{
+    const Point& start = corners[i];
+    const Point& end = corners[i + 1];
+    return { start, end.x, end.y, slopes[i], spreads[i], std::min(start.x, end.x), std::max(start.x, end.x) };
 }
 
 void ConvexCoverage::Side::cross(double from, double to, bool leftSide, RowCoverage& coverage)
@@ -73,12 +79,13 @@ void ConvexCoverage::Side::cross(double from, double to, bool leftSide, RowCover
         bool reachesTo = end.y >= to || i + 2 == count;
         double pieceFrom = std::max(start.y, from);
         double pieceTo = reachesTo ? to : end.y;
-        double nextX = reachesTo ? xAt(i, to) : end.x;
+        double nextX = reachesTo ? lineOf(i).xAt(to) : end.x;
         if (pieceFrom < pieceTo)
             coverage.add(pieceFrom == start.y ? start.x : x, nextX, pieceTo - pieceFrom, spreads[i], leftSide);
         x = nextX;
         if (reachesTo) {
             piece = i;
+            line = lineOf(i);
             return;
         }
     }

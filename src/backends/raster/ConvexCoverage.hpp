@@ -26,11 +26,12 @@ public:
         double to = std::min(static_cast<double>(y + 1), _bottomY);
         if (!(from < to))
             return false;
-        if (_left.straightOver(from, to) && _right.straightOver(from, to)) {
-            double leftNext = _left.xAt(_left.piece, to);
-            double rightNext = _right.xAt(_right.piece, to);
-            coverage.setStraight(_left.x, leftNext, _left.spreads[_left.piece], _right.x, rightNext,
-                _right.spreads[_right.piece], to - from);
+        // A side's current piece always starts at or above `from`.
+        if (to <= _left.line.endY && to <= _right.line.endY) {
+            double leftNext = _left.line.xAt(to);
+            double rightNext = _right.line.xAt(to);
+            coverage.setStraight(_left.x, leftNext, _left.line.spread, _right.x, rightNext, _right.line.spread,
+                to - from);
             _left.x = leftNext;
             _right.x = rightNext;
         } else {
@@ -49,29 +50,33 @@ private:
         std::array<double, 8> slopes;
         // 128 / |slope| of each piece, 0 for an upright one (RowCoverage::add).
         std::array<double, 8> spreads;
-        // The least and greatest x of each piece.
-        std::array<double, 8> lows;
-        std::array<double, 8> highs;
         int count = 0;
         // The piece, from corners[piece] to corners[piece + 1], that holds the current height.
         int piece = 0;
         // The side's x at the current height.
         double x = 0;
+        // A piece as the rows need it.
+        struct Line {
+            ClippedQuad::Point start;
+            double endX;
+            double endY;
+            double slope;
+            double spread;
+            double lowX;
+            double highX;
 
-        // Whether the current piece runs through all of [from, to].
-        bool straightOver(double from, double to) const
-        {
-            return corners[piece].y <= from && corners[piece + 1].y >= to;
-        }
+            double xAt(double y) const
+            {
+                // Between the ends even where rounding would stray a hair past them.
+                return y == endY ? endX : std::clamp(start.x + (y - start.y) * slope, lowX, highX);
+            }
+        };
+        // The current piece.
+        Line line;
+
+        Line lineOf(int i) const;
         // Adds the side's pieces between heights `from` and `to`, and moves on to `to`.
         void cross(double from, double to, bool leftSide, RowCoverage& coverage);
-
-        double xAt(int i, double y) const
-        {
-            // Between the ends even where rounding would stray a hair past them.
-            return y == corners[i + 1].y ? corners[i + 1].x
-                                         : std::clamp(corners[i].x + (y - corners[i].y) * slopes[i], lows[i], highs[i]);
-        }
     };
 
     static void follow(const ClippedQuad& polygon, int from, int to, int step, Side& side);
