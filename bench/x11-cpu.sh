@@ -6,15 +6,18 @@
 # memory. The machine may be busy: the ratio within one run is what counts.
 # A benchmark, not a test: it only reports.
 #
-# usage: bench/x11-cpu.sh [VORPI] [SECONDS]
-#   VORPI    the program (default build/src/hosts/x11/vorpi)
-#   SECONDS  how long to measure at each size, after 2 s of warm-up (default 20)
+# usage: bench/x11-cpu.sh [VORPI] [SECONDS] [BASELINE]
+#   VORPI     the program (default build/src/hosts/x11/vorpi)
+#   SECONDS   how long to measure at each size, after 2 s of warm-up (default 20)
+#   BASELINE  another build of vorpi (an older one, say), run the same way at the same time
 set -eu
 
 vorpi=${1:-build/src/hosts/x11/vorpi}
 seconds=${2:-20}
+baseline=${3:-}
 attraction=${ATTRACTION:-/usr/libexec/xscreensaver/attraction}
 [ -x "$vorpi" ] || { echo "x11-cpu.sh: no program at $vorpi (build it first)" >&2; exit 1; }
+[ -z "$baseline" ] || [ -x "$baseline" ] || { echo "x11-cpu.sh: no program at $baseline" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "x11-cpu.sh: Xvfb is missing (scripts/install-deps)" >&2; exit 1; }
 [ -x "$attraction" ] || { echo "x11-cpu.sh: no $attraction (xscreensaver-data-extra); measuring vorpi alone" >&2; attraction=; }
 
@@ -56,6 +59,12 @@ for size in 1920x1080 3840x2160; do
     vorpi_client=$!
     pids="$vorpi_client $pids"
     watched="vorpi $vorpi_client $vorpi_server"
+    if [ -n "$baseline" ]; then
+        start_xvfb "$size"
+        DISPLAY=$display "$baseline" -root -seed 1 &
+        pids="$! $pids"
+        watched="$watched baseline $! $server"
+    fi
     if [ -n "$attraction" ]; then
         start_xvfb "$size"
         DISPLAY=$display "$attraction" -root &
@@ -89,8 +98,9 @@ for size in 1920x1080 3840x2160; do
             total[i] = client + server
             printf "  %-12s %6.1f%% %6.1f%% %6.1f%% %9.1f MB\n", name[i * 3 + 1], client, server, total[i], end[i * 3 + 3]
         }
-        if (n > 3 && total[1] > 0)
-            printf "  vorpi / attraction: %.2f\n", total[0] / total[1]
+        last = n / 3 - 1
+        if (name[last * 3 + 1] == "attraction" && total[last] > 0)
+            printf "  vorpi / attraction: %.2f\n", total[0] / total[last]
     }'
 
     for pid in $pids; do

@@ -77,6 +77,16 @@ __m128i bytesOf(__m128d area)
     return _mm_cvttpd_epi32(_mm_max_pd(rounded, _mm_setzero_pd()));
 }
 
+// The 32-bit lanes of `bytes` for pixels x to x + 3, with the row's inside byte where they lie wholly inside.
+[[gnu::always_inline]] inline __m128i withInside(__m128i bytes, const RowCoverage& row, int x)
+{
+    __m128i index = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
+    __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(index, _mm_set1_epi32(row.insideFirst - 1)),
+        _mm_cmpgt_epi32(_mm_set1_epi32(row.insideEnd), index));
+    return _mm_or_si128(_mm_and_si128(inside, _mm_set1_epi32(static_cast<int>(row.insideCoverage))),
+        _mm_andnot_si128(inside, bytes));
+}
+
 // The coverage bytes of pixels x to x + 3 in 32-bit lanes. `before` holds
 // D(x) in its upper lane and is left holding D(x + 4) there.
 __m128i coverageOf(const RowCoverage& row, int x, __m128d& before)
@@ -86,12 +96,7 @@ __m128i coverageOf(const RowCoverage& row, int x, __m128d& before)
     __m128i nearerBytes = bytesOf(_mm_sub_pd(nearer, _mm_shuffle_pd(before, nearer, 1)));
     __m128i furtherBytes = bytesOf(_mm_sub_pd(further, _mm_shuffle_pd(nearer, further, 1)));
     before = further;
-    __m128i bytes = _mm_unpacklo_epi64(nearerBytes, furtherBytes);
-    __m128i index = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
-    __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(index, _mm_set1_epi32(row.insideFirst - 1)),
-        _mm_cmpgt_epi32(_mm_set1_epi32(row.insideEnd), index));
-    return _mm_or_si128(_mm_and_si128(inside, _mm_set1_epi32(static_cast<int>(row.insideCoverage))),
-        _mm_andnot_si128(inside, bytes));
+    return withInside(_mm_unpacklo_epi64(nearerBytes, furtherBytes), row, x);
 }
 
 // Four pixels through the coverage bytes in the 32-bit lanes of `bytes`;
@@ -242,15 +247,6 @@ AVX2_FUNCTION inline void blendEight(std::uint8_t* pixels, __m256i bytes, __m256
     __m256i first = over(source, _mm256_shuffle_epi8(bytes, low), _mm256_unpacklo_epi8(destination, zero));
     __m256i second = over(source, _mm256_shuffle_epi8(bytes, high), _mm256_unpackhi_epi8(destination, zero));
     _mm256_storeu_si256(at, _mm256_packus_epi16(first, second));
-}
-
-// The 32-bit lanes of `bytes` where the pixels from x lie wholly inside the row, its inside byte there.
-AVX2_FUNCTION inline __m128i withInside(__m128i bytes, const RowCoverage& row, int x)
-{
-    __m128i index = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
-    __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(index, _mm_set1_epi32(row.insideFirst - 1)),
-        _mm_cmpgt_epi32(_mm_set1_epi32(row.insideEnd), index));
-    return _mm_blendv_epi8(bytes, _mm_set1_epi32(static_cast<int>(row.insideCoverage)), inside);
 }
 
 // Pixels [first, end) of a row, eight at a time, then four, then one by one.
