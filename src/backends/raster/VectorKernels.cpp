@@ -54,21 +54,38 @@ Run grown(int first, int end, int group, int width)
     return _mm_add_epi16(tinted, multiply(destination, left));
 }
 
-// RowCoverage::areaLeftOf for the x in the two lanes.
-inline __m128d areaLeftOf(const RowCoverage& row, __m128d x)
-{
-    __m128d area = _mm_setzero_pd();
-    for (int k = 0; k < row.count; ++k) {
-        const RowCoverage::Piece& piece = row.pieces[k];
-        __m128d low = _mm_set1_pd(piece.low);
-        __m128d high = _mm_set1_pd(piece.high);
-        __m128d across = _mm_sub_pd(_mm_min_pd(high, _mm_max_pd(low, x)), low);
-        __m128d bent = _mm_mul_pd(_mm_set1_pd(piece.bend), _mm_mul_pd(across, across));
-        __m128d beyond = _mm_mul_pd(_mm_set1_pd(piece.weight), _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(x, high)));
-        area = _mm_add_pd(area, _mm_add_pd(bent, beyond));
+// A row's pieces with each value in both lanes, set once for all the row's groups.
+struct Pieces {
+    __m128d low[8];
+    __m128d high[8];
+    __m128d bend[8];
+    __m128d weight[8];
+    int count;
+
+    explicit Pieces(const RowCoverage& row)
+        : count(row.count)
+    {
+        for (int k = 0; k < count; ++k) {
+            low[k] = _mm_set1_pd(row.pieces[k].low);
+            high[k] = _mm_set1_pd(row.pieces[k].high);
+            bend[k] = _mm_set1_pd(row.pieces[k].bend);
+            weight[k] = _mm_set1_pd(row.pieces[k].weight);
+        }
     }
-    return area;
-}
+
+    // RowCoverage::areaLeftOf for the x in the two lanes.
+    __m128d areaLeftOf(__m128d x) const
+    {
+        __m128d area = _mm_setzero_pd();
+        for (int k = 0; k < count; ++k) {
+            __m128d across = _mm_sub_pd(_mm_min_pd(high[k], _mm_max_pd(low[k], x)), low[k]);
+            __m128d bent = _mm_mul_pd(bend[k], _mm_mul_pd(across, across));
+            __m128d beyond = _mm_mul_pd(weight[k], _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(x, high[k])));
+            area = _mm_add_pd(area, _mm_add_pd(bent, beyond));
+        }
+        return area;
+    }
+};
 
 // RowCoverage::byteOf for two areas, into the low two 32-bit lanes.
 __m128i bytesOf(__m128d area)
@@ -89,10 +106,10 @@ __m128i bytesOf(__m128d area)
 
 // The coverage bytes of pixels x to x + 3 in 32-bit lanes. `before` holds
 // D(x) in its upper lane and is left holding D(x + 4) there.
-__m128i coverageOf(const RowCoverage& row, int x, __m128d& before)
+__m128i coverageOf(const RowCoverage& row, const Pieces& pieces, int x, __m128d& before)
 {
-    __m128d nearer = areaLeftOf(row, _mm_setr_pd(x + 1, x + 2));
-    __m128d further = areaLeftOf(row, _mm_setr_pd(x + 3, x + 4));
+    __m128d nearer = pieces.areaLeftOf(_mm_setr_pd(x + 1, x + 2));
+    __m128d further = pieces.areaLeftOf(_mm_setr_pd(x + 3, x + 4));
     __m128i nearerBytes = bytesOf(_mm_sub_pd(nearer, _mm_shuffle_pd(before, nearer, 1)));
     __m128i furtherBytes = bytesOf(_mm_sub_pd(further, _mm_shuffle_pd(nearer, further, 1)));
     before = further;
@@ -118,6 +135,7 @@ __m128i coverageOf(const RowCoverage& row, int x, __m128d& before)
 void blendFours(std::uint8_t* pixels, int first, int end, const RowCoverage& row, __m128i source, __m128d before,
     bool carried)
 {
+    Pieces pieces(row);
     for (int x = first; x < end; x += 4) {
         __m128i bytes;
         if (x >= row.insideFirst && x + 4 <= row.insideEnd) {
@@ -127,7 +145,7 @@ void blendFours(std::uint8_t* pixels, int first, int end, const RowCoverage& row
             if (!carried)
                 before = _mm_set1_pd(row.areaLeftOf(x));
             carried = true;
-            bytes = coverageOf(row, x, before);
+            bytes = coverageOf(row, pieces, x, before);
         }
         blendFour(pixels + 4 * x, bytes, source);
     }
