@@ -12,9 +12,9 @@
 // The canvas of our own rasteriser. A segment with butt ends is the convex
 // quadrilateral it covers; each pixel takes the exact area of it that falls
 // inside, and the colour goes source-over through that coverage. Steps per
-// segment: quadrilateral, clip to the image, then row by row the coverage of
-// the pixels the edges cross and one blend pass over the row's span; last the
-// touched tiles.
+// segment: quadrilateral, clip to the image, then row by row the pieces of its
+// sides that cross the row and one pass over the row's span that takes each
+// pixel's coverage and blends it; last the touched tiles.
 //
 // The pixels are its own or lent (X shared memory, say) for the canvas's life.
 // Blending takes the best kernel the build and processor have (AVX2, SSE2,
@@ -46,7 +46,6 @@ public:
 
     // For tests and benchmarks: blend with this kernel where there, with the best one below it where not.
     void useKernel(SourceOverBlend::Kernel kernel) { _kernel = SourceOverBlend::supported(kernel); }
-    SourceOverBlend::Kernel kernel() const { return _kernel; }
 
 private:
     // Draws into `owned` where given, with the size of `image`; into `image` otherwise.

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-// Blends one premultiplied ARGB32 colour over a run of pixels, each through
-// its coverage, with the same 8-bit arithmetic as pixman's OVER with a solid
-// source and an a8 mask (what Cairo does for a stroke).
+// Blends one premultiplied ARGB32 colour over the pixels a convex polygon
+// covers, each through its coverage, with the same 8-bit arithmetic as
+// pixman's OVER with a solid source and an a8 mask (what Cairo does for a stroke).
 class SourceOverBlend {
 public:
     // The colour as Cairo keeps it for drawing: components and alpha clamped
