@@ -1,12 +1,14 @@
 // Milliseconds per frame over the first ten seconds of a run (300 frames,
 // seed 1) at 1920x1080 and 3840x2160:
 // - wholeFrame: scene update, drawing calls and rasterising, with our
-//   rasteriser (SSE2 blending, then the scalar one) and with Cairo;
+//   rasteriser as it was before it worked stroke by stroke (SSE2), with ours
+//   (the best blend kernel there is, then SSE2, then scalar) and with Cairo;
 // - rasterOnly: the same 300 frames replayed from a trace, so only the
 //   backend's work is timed;
 // - moduleAlone: the module into a surface that discards the calls;
 // - moduleWithTrace: the module writing its trace (--trace alone).
 
+#include "BeforeCanvas.hpp"
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
 #include "drawing/TraceReader.hpp"
@@ -25,7 +27,7 @@
 namespace {
 
 constexpr int framesOfTenSeconds = 300;
-enum Backend { ours, oursScalar, cairo };
+enum Backend { before, ours, oursSse2, oursScalar, cairo };
 
 class DiscardingSurface final : public DrawingSurface {
 public:
@@ -44,10 +46,13 @@ int heightOf(const benchmark::State& state) { return static_cast<int>(state.rang
 
 std::unique_ptr<Canvas> makeCanvas(Backend backend, int width, int height)
 {
+    using Kernel = SourceOverBlend::Kernel;
     if (backend == cairo)
         return std::make_unique<CairoCanvas>(width, height);
+    if (backend == before)
+        return std::make_unique<BeforeCanvas>(width, height);
     auto canvas = std::make_unique<RasterCanvas>(width, height);
-    canvas->useSimd(backend == ours);
+    canvas->useKernel(backend == ours ? Kernel::avx2 : backend == oursSse2 ? Kernel::sse2 : Kernel::scalar);
     return canvas;
 }
 
@@ -136,10 +141,14 @@ void sizes(benchmark::internal::Benchmark* benchmark)
 
 }
 
+BENCHMARK_CAPTURE(wholeFrame, before, before)->Apply(sizes);
 BENCHMARK_CAPTURE(wholeFrame, ours, ours)->Apply(sizes);
+BENCHMARK_CAPTURE(wholeFrame, oursSse2, oursSse2)->Apply(sizes);
 BENCHMARK_CAPTURE(wholeFrame, oursScalar, oursScalar)->Apply(sizes);
 BENCHMARK_CAPTURE(wholeFrame, cairo, cairo)->Apply(sizes);
+BENCHMARK_CAPTURE(rasterOnly, before, before)->Apply(sizes);
 BENCHMARK_CAPTURE(rasterOnly, ours, ours)->Apply(sizes);
+BENCHMARK_CAPTURE(rasterOnly, oursSse2, oursSse2)->Apply(sizes);
 BENCHMARK_CAPTURE(rasterOnly, oursScalar, oursScalar)->Apply(sizes);
 BENCHMARK_CAPTURE(rasterOnly, cairo, cairo)->Apply(sizes);
 BENCHMARK(moduleAlone)->Apply(sizes);

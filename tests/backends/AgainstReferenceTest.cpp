@@ -1,59 +1,17 @@
 #include "CairoCanvas.hpp"
 #include "RasterCanvas.hpp"
 #include "drawing/TeeSurface.hpp"
-#include "drawing/TraceReader.hpp"
-#include "drawing/TraceSurface.hpp"
 #include "platform/RandomSources.hpp"
 #include "saver/ScreenSaverSession.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace {
 
 constexpr int framesOfTenSeconds = 300;
-
-// What `write` writes through a trace surface.
-template <typename Write>
-std::string traceText(Write write)
-{
-    std::FILE* file = std::tmpfile();
-    {
-        TraceSurface trace(file);
-        write(trace);
-    }
-    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    std::fclose(file);
-    return text;
-}
-
-std::string traceOfRun(std::uint32_t seed, int width, int height, int frames)
-{
-    return traceText([&](TraceSurface& trace) {
-        ScreenSaverSession session({ static_cast<double>(width), static_cast<double>(height) }, false,
-            RandomSources::seeded(seed));
-        session.start();
-        for (int frame = 1; frame <= frames; ++frame) {
-            trace.beginFrame(frame);
-            session.frame(trace);
-        }
-    });
-}
-
-bool sameImages(Canvas& a, Canvas& b)
-{
-    ImageView x = a.image(), y = b.image();
-    for (int row = 0; row < x.height; ++row)
-        for (int column = 0; column < x.width; ++column)
-            if (x.pixel(column, row) != y.pixel(column, row))
-                return false;
-    return true;
-}
 
 }
 
@@ -102,35 +60,4 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
     }
 }
 
-TEST(RasterCanvas, ScalarAndSse2PathsGiveTheSameBytesOverAWholeRun)
-{
-    RasterCanvas probe(1, 1);
-    probe.useSimd(true);
-    if (!probe.usesSimd())
-        GTEST_SKIP() << "this build has no SSE2 path";
-
-    const int width = 1920, height = 1080;
-    TraceReader trace = TraceReader::parse(traceOfRun(1, width, height, framesOfTenSeconds));
-    ASSERT_EQ(trace.frameCount(), framesOfTenSeconds);
-    auto replayed = [&](bool simd, std::size_t calls) {
-        auto canvas = std::make_unique<RasterCanvas>(width, height);
-        canvas->useSimd(simd);
-        trace.replay(0, calls, *canvas);
-        return canvas;
-    };
-    auto differAfter = [&](std::size_t calls) { return !sameImages(*replayed(false, calls), *replayed(true, calls)); };
-    if (!differAfter(trace.calls().size()))
-        return;
-    // Bisect to the first call after which the images differ, and name it.
-    std::size_t good = 0, bad = trace.calls().size();
-    while (bad - good > 1) {
-        std::size_t middle = good + (bad - good) / 2;
-        (differAfter(middle) ? bad : good) = middle;
-    }
-    const TraceReader::Call& call = trace.calls()[bad - 1];
-    char values[160];
-    std::snprintf(values, sizeof values, "%.17g %.17g %.17g %.17g %.17g", call.values[0], call.values[1],
-        call.values[2], call.values[3], call.values[4]);
-    ADD_FAILURE() << "the paths first differ after the call on trace line " << call.line << " (frame " << call.frame
-                  << "): " << (call.kind == TraceReader::Call::Kind::Stroke ? "stroke " : "color ") << values;
 }

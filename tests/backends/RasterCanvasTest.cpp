@@ -1,5 +1,6 @@
-#include "AreaCoverage.hpp"
+#include "ConvexCoverage.hpp"
 #include "RasterCanvas.hpp"
+#include "SourceOverBlend.hpp"
 #include "TouchedTiles.hpp"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,10 @@
 
 namespace {
 
+using Kernel = SourceOverBlend::Kernel;
+
 constexpr std::uint32_t opaqueBlack = 0xFF000000;
+constexpr Kernel kernels[] { Kernel::scalar, Kernel::sse2, Kernel::avx2 };
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
@@ -120,33 +124,24 @@ TEST(RasterCanvas, CoverageAddsUpToTheAreaOfAnySegment)
     }
 }
 
-TEST(AreaCoverage, QuadrilateralsThatSplitARectangleFillItExactly)
+TEST(RasterCanvas, TwoStrokesSideBySideCoverAsOneOfBothWidths)
 {
-    // Two triangles of the rectangle [1.3, 6.7] x [0.4, 3.9], split along a diagonal, added to the same cells.
-    AreaCoverage coverage;
-    int rows = coverage.beginBand(0, 0, 8, 5);
-    ASSERT_EQ(rows, 5);
-    coverage.addEdge(1.3, 0.4, 6.7, 0.4);
-    coverage.addEdge(6.7, 0.4, 6.7, 3.9);
-    coverage.addEdge(6.7, 3.9, 1.3, 0.4);
-    coverage.addEdge(1.3, 0.4, 6.7, 3.9);
-    coverage.addEdge(6.7, 3.9, 1.3, 3.9);
-    coverage.addEdge(1.3, 3.9, 1.3, 0.4);
-    const double rowShare[5] = { 0.6, 1, 1, 0.9, 0 };
-    const double columnShare[8] = { 0, 0.7, 1, 1, 1, 1, 0.7, 0 };
-    for (int row = 0; row < rows; ++row) {
-        std::vector<std::uint8_t> bytes(10, 0);
-        AreaCoverage::Span span = coverage.takeRow(row, bytes.data());
-        for (int x = 0; x < 8; ++x) {
-            int got = x >= span.first && x < span.end ? bytes[x] : 0;
-            EXPECT_NEAR(got, coverageByte(rowShare[row] * columnShare[x]), 1) << "pixel " << x << "," << row;
-        }
-    }
-    // Reading a row clears its cells for the next polygon.
-    std::vector<std::uint8_t> bytes(10, 0);
-    for (int row = 0; row < rows; ++row) {
-        AreaCoverage::Span span = coverage.takeRow(row, bytes.data());
-        EXPECT_EQ(span.first, span.end);
+    // A stroke split lengthwise: in every pixel the halves' coverage adds up
+    // to the whole's, within the rounding of each byte.
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> position(4, 28), length(0.5, 20), angle(0, 6.3), width(0.1, 6);
+    for (int i = 0; i < 100; ++i) {
+        double x = position(random), y = position(random), a = angle(random), l = length(random);
+        double first = width(random), second = width(random), half = (first + second) / 2;
+        double dx = std::cos(a), dy = std::sin(a);
+        auto along = [&](double offset, double w) {
+            return Segment { x - dy * offset, y + dx * offset, x + l * dx - dy * offset, y + l * dy + dx * offset, w };
+        };
+        std::vector<int> whole = coverageOf(along(0, 2 * half), 32, 32);
+        std::vector<int> one = coverageOf(along(half - first / 2, first), 32, 32);
+        std::vector<int> other = coverageOf(along(second / 2 - half, second), 32, 32);
+        for (std::size_t p = 0; p < whole.size(); ++p)
+            EXPECT_NEAR(one[p] + other[p], whole[p], 1) << "stroke " << i << ", pixel " << p % 32 << "," << p / 32;
     }
 }
 
@@ -172,16 +167,16 @@ TEST(RasterCanvas, BlendsPremultipliedColoursSourceOverInChannelOrder)
         { "alpha at or below 0 draws nothing", { { 1, 1, 1, 0 }, { 1, 1, 1, -0.17 } }, opaqueBlack },
         { "NaN alpha draws nothing", { { 1, 1, 1, notANumber } }, opaqueBlack },
     };
-    for (bool simd : { false, true }) {
+    for (Kernel kernel : kernels) {
         for (const Case& c : cases) {
             RasterCanvas canvas(8, 3);
-            canvas.useSimd(simd);
+            canvas.useKernel(kernel);
             for (const Stroke& s : c.strokes) {
                 canvas.setColor(s.red, s.green, s.blue, s.alpha);
                 canvas.strokeSegment(0, 1.5, 8, 1.5, 1);
             }
             for (int x = 0; x < 8; ++x)
-                EXPECT_EQ(canvas.image().pixel(x, 1), c.expected) << c.what << ", pixel " << x << (simd ? ", SSE2" : "");
+                EXPECT_EQ(canvas.image().pixel(x, 1), c.expected) << c.what << ", pixel " << x << ", kernel " << int(kernel);
             EXPECT_EQ(canvas.image().pixel(3, 0), opaqueBlack) << c.what;
         }
     }
@@ -212,10 +207,10 @@ TEST(RasterCanvas, BadGeometryDrawsNothingOrOnlyTheClippedPart)
         { "corners near the largest double", { 0, 5, 1, 5, 1.7e308 }, { 0, 5, 1, 5, 40 } },
         { "ends near the largest double", { 8, -1.7e308, 8, 1.7e308, 2 }, {} },
     };
-    for (bool simd : { false, true }) {
+    for (Kernel kernel : kernels) {
         for (const Case& c : cases) {
             RasterCanvas canvas(12, 10), expected(12, 10);
-            canvas.useSimd(simd);
+            canvas.useKernel(kernel);
             for (RasterCanvas* target : { &canvas, &expected })
                 target->setColor(0.2, 0.6, 1, 0.75);
             canvas.strokeSegment(c.segment.x1, c.segment.y1, c.segment.x2, c.segment.y2, c.segment.width);
@@ -259,6 +254,40 @@ TEST(RasterCanvas, TouchedAreasHoldEveryChangedPixelAndStartAfreshWhenTaken)
         }
     }
     EXPECT_TRUE(canvas.takeTouchedAreas().empty());
+}
+
+TEST(SourceOverBlend, EveryKernelGivesTheScalarBytes)
+{
+    // Seeded strokes over rows of random, mostly translucent pixels, for every
+    // source alpha and every span from 1 to 67 pixels (in images from as
+    // narrow as the span), a little slanted, at any offset.
+    std::mt19937 random(5);
+    auto below = [&](int limit) { return static_cast<int>(random() % static_cast<unsigned>(limit)); };
+    std::uniform_real_distribution<double> fraction(0, 1);
+    for (Kernel kernel : { Kernel::sse2, Kernel::avx2 }) {
+        if (SourceOverBlend::supported(kernel) != kernel)
+            continue;
+        for (int alpha = 0; alpha < 256; ++alpha) {
+            for (int span = 1; span <= 67; ++span) {
+                int width = span + 1 + below(20), height = 3;
+                std::vector<std::uint8_t> scalar(4 * width * height);
+                for (std::uint8_t& byte : scalar)
+                    byte = static_cast<std::uint8_t>(random());
+                std::vector<std::uint8_t> vector = scalar;
+                auto part = [&] { return static_cast<std::uint32_t>(below(alpha + 1)); };
+                std::uint32_t source = static_cast<std::uint32_t>(alpha) << 24 | part() << 16 | part() << 8 | part();
+                double x = below(width - span) + fraction(random), tilt = fraction(random) - 0.5;
+                ClippedQuad quad = ClippedQuad::ofSegment(x, 1.5 - tilt, x + span - 0.5, 1.5 + tilt,
+                    0.5 + 2 * fraction(random), width, height);
+                for (auto [pixels, which] : { std::pair { &scalar, Kernel::scalar }, { &vector, kernel } }) {
+                    ConvexCoverage polygon;
+                    if (polygon.begin(quad))
+                        SourceOverBlend::blendPolygon({ pixels->data(), width, height, 4 * width }, polygon, source, which);
+                }
+                ASSERT_EQ(vector, scalar) << "kernel " << int(kernel) << ", alpha " << alpha << ", span " << span;
+            }
+        }
+    }
 }
 
 TEST(TouchedTiles, MergesRunsOfTilesIntoFewRectanglesClippedToTheImage)

@@ -1,7 +1,6 @@
 #include "RasterCanvas.hpp"
 
 #include "ClippedQuad.hpp"
-#include "SourceOverBlend.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,10 +10,12 @@
 
 namespace {
 
-bool simdWanted()
+SourceOverBlend::Kernel kernelFromEnvironment()
 {
+    using Kernel = SourceOverBlend::Kernel;
     const char* setting = std::getenv("VORPI_RASTER_SIMD");
-    return SourceOverBlend::simdAvailable() && !(setting && std::strcmp(setting, "0") == 0);
+    std::string wanted = setting ? setting : "";
+    return SourceOverBlend::supported(wanted == "0" ? Kernel::scalar : wanted == "sse2" ? Kernel::sse2 : Kernel::avx2);
 }
 
 bool fits(int width, int height)
@@ -45,8 +46,7 @@ RasterCanvas::RasterCanvas(std::unique_ptr<std::uint32_t[]> owned, ImageView ima
                                           image.stride }
                             : image))
     , _touched(_image.width, _image.height, tileSize)
-    , _rowCoverage(static_cast<std::size_t>(_image.width) + 2)
-    , _simd(simdWanted())
+    , _kernel(kernelFromEnvironment())
 {
     fillOpaqueBlack();
 }
@@ -71,26 +71,6 @@ void RasterCanvas::fillOpaqueBlack()
     }
 }
 
-void RasterCanvas::blendRow(int y, int first, int end)
-{
-    // Whole groups of four suit the vector path: the run grows over neighbours
-    // (inside the image) with zero coverage, which leaves them as they are.
-    int count = std::min((end - first + 3) / 4 * 4, _image.width);
-    int grownEnd = std::min(first + count, _image.width);
-    int grownFirst = grownEnd - count;
-    for (int x = grownFirst; x < first; ++x)
-        _rowCoverage[x] = 0;
-    for (int x = end; x < grownEnd; ++x)
-        _rowCoverage[x] = 0;
-    SourceOverBlend::blendRow(_image.row(y) + 4 * static_cast<std::ptrdiff_t>(grownFirst),
-        _rowCoverage.data() + grownFirst, count, _source, _simd);
-}
-
-void RasterCanvas::useSimd(bool simd)
-{
-    _simd = simd && SourceOverBlend::simdAvailable();
-}
-
 void RasterCanvas::setColor(double red, double green, double blue, double alpha)
 {
     _source = SourceOverBlend::premultiplied(red, green, blue, alpha);
@@ -111,20 +91,8 @@ void RasterCanvas::strokeSegment(double x1, double y1, double x2, double y2, dou
     if (left >= right || top >= bottom)
         return;
 
-    for (int bandTop = top; bandTop < bottom;) {
-        int rows = _coverage.beginBand(left, bandTop, right - left, bottom - bandTop);
-        for (int i = 0; i < quad.size(); ++i) {
-            const ClippedQuad::Point& from = quad[i];
-            const ClippedQuad::Point& to = quad[(i + 1) % quad.size()];
-            _coverage.addEdge(from.x, from.y, to.x, to.y);
-        }
-        for (int row = 0; row < rows; ++row) {
-            // The coverage buffer runs along the whole image row.
-            AreaCoverage::Span span = _coverage.takeRow(row, _rowCoverage.data() + left);
-            if (span.first < span.end)
-                blendRow(bandTop + row, left + span.first, left + span.end);
-        }
-        bandTop += rows;
-    }
+    if (!_coverage.begin(quad))
+        return;
+    SourceOverBlend::blendPolygon(_image, _coverage, _source, _kernel);
     _touched.mark(left, top, right, bottom);
 }

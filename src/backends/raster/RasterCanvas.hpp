@@ -1,7 +1,8 @@
 #pragma once
 
-#include "AreaCoverage.hpp"
 #include "Canvas.hpp"
+#include "ConvexCoverage.hpp"
+#include "SourceOverBlend.hpp"
 #include "TouchedTiles.hpp"
 
 #include <cstdint>
@@ -11,12 +12,15 @@
 // The canvas of our own rasteriser. A segment with butt ends is the convex
 // quadrilateral it covers; each pixel takes the exact area of it that falls
 // inside, and the colour goes source-over through that coverage. Steps per
-// segment: quadrilateral, clip to the image, area cells, one blend pass over
-// the rows the cells span (clearing the cells as it reads), touched tiles.
+// segment: quadrilateral, clip to the image, then row by row the pieces of its
+// sides that cross the row and one pass over the row's span that takes each
+// pixel's coverage and blends it; last the touched tiles.
 //
 // The pixels are its own or lent (X shared memory, say) for the canvas's life.
-// Blending uses SSE2 where built with it, unless VORPI_RASTER_SIMD=0 is set
-// in the environment; both paths give the same bytes.
+// Blending takes the best kernel the build and processor have (AVX2, SSE2,
+// scalar); VORPI_RASTER_SIMD in the environment picks one: `0` for the scalar
+// kernel, `sse2` or `avx2` for that one where there, the best below it where
+// not; any other value is ignored. All give the same bytes.
 class RasterCanvas final : public Canvas {
 public:
     // Throws std::invalid_argument for a side outside 1..maxSide.
@@ -40,23 +44,19 @@ public:
     ImageView image() override { return _image; }
     std::vector<PixelRect> takeTouchedAreas() override { return _touched.take(); }
 
-    // For tests and benchmarks: draw with the scalar blend even where SSE2 is there.
-    void useSimd(bool simd);
-    bool usesSimd() const { return _simd; }
+    // For tests and benchmarks: blend with this kernel where there, with the best one below it where not.
+    void useKernel(SourceOverBlend::Kernel kernel) { _kernel = SourceOverBlend::supported(kernel); }
 
 private:
     // Draws into `owned` where given, with the size of `image`; into `image` otherwise.
     RasterCanvas(std::unique_ptr<std::uint32_t[]> owned, ImageView image);
     static ImageView checked(ImageView image);
     void fillOpaqueBlack();
-    // Blends the coverage of image row y over pixels [first, end).
-    void blendRow(int y, int first, int end);
 
     std::unique_ptr<std::uint32_t[]> _owned;
     ImageView _image;
     TouchedTiles _touched;
-    AreaCoverage _coverage;
-    std::vector<std::uint8_t> _rowCoverage;
+    ConvexCoverage _coverage;
     std::uint32_t _source = 0;
-    bool _simd;
+    SourceOverBlend::Kernel _kernel;
 };
