@@ -59,5 +59,3 @@ TEST(AgainstCairo, TenSecondsOfTheScreenSaverStayWithinTheStatedTolerance)
         EXPECT_LE(overFour / pixels, 0.0005) << which;
     }
 }
-
-}
