@@ -32,13 +32,8 @@ TEST(CommandLine, ReadsEveryOptionInBothSpellingsOverTheDefaults)
 
 TEST(CommandLine, ReadsScalesAndSeedsAsEveryHostDoes)
 {
-    auto refusal = [](const std::vector<std::string>& arguments) -> std::string {
-        try {
-            CommandLine::parse(arguments);
-            return "";
-        } catch (const std::exception& error) {
-            return error.what();
-        }
+    auto refusal = [](const std::vector<std::string>& arguments) {
+        return refusalFrom([&] { CommandLine::parse(arguments); });
     };
     for (const ScaleCase& row : scaleCases) {
         if (row.scale)

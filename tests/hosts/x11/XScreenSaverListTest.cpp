@@ -3,6 +3,7 @@
 // daemon and the settings dialog do.
 
 #include "ChildProcess.hpp"
+#include "FileText.hpp"
 #include "SmallTmpfs.hpp"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,6 @@ using namespace std::chrono_literals;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read(const fs::path& path)
-{
-    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
-}
 
 std::string trimmed(std::string text)
 {
@@ -85,10 +81,6 @@ protected:
         for (const fs::directory_entry& entry : fs::directory_iterator(home))
             names.insert(entry.path().filename().string());
         return names;
-    }
-    static bool isOneLine(const std::string& error)
-    {
-        return error.starts_with("vorpi-xscreensaver-add: ") && error.find('\n') == error.size() - 1;
     }
 
     fs::path home = fs::temp_directory_path() / ("vorpi-list-" + std::to_string(getpid()));
@@ -221,7 +213,7 @@ TEST_F(XScreenSaverList, RefusesWhatItCannotDoAndChangesNothing)
         std::string backupBefore = read(backup);
         auto [status, error] = add(test.arguments);
         EXPECT_EQ(status, test.status);
-        EXPECT_TRUE(isOneLine(error)) << error;
+        EXPECT_TRUE(isOneLine(error, "vorpi-xscreensaver-add")) << error;
         EXPECT_EQ(leftInHome(), before);
         EXPECT_TRUE(!fs::is_regular_file(file) || read(file) == original);
         EXPECT_EQ(read(backup), backupBefore);
@@ -280,7 +272,7 @@ TEST_F(XScreenSaverList, AFullDiskLosesNothing)
             EXPECT_EQ(leftInHome(), expected);
             if (status == 1) {
                 EXPECT_EQ(read(file), original);
-                EXPECT_TRUE(isOneLine(error) && error.find("No space left on device") != std::string::npos) << error;
+                EXPECT_TRUE(isOneLine(error, "vorpi-xscreensaver-add") && error.find("No space left on device") != std::string::npos) << error;
             } else {
                 ASSERT_EQ(status, 0) << error;
                 EXPECT_EQ(programs(file).back(), "vorpi --root");
