@@ -69,13 +69,7 @@ protected:
         return status.empty() || status.substr(status.rfind(')') + 2, 1) == "Z";
     }
 
-    std::set<std::string> files() const
-    {
-        std::set<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(directory))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
+    std::set<std::string> files() const { return namesIn(directory); }
 
     fs::path root = fs::temp_directory_path() / ("vorpi-render-" + std::to_string(getpid()) + "-"
         + testing::UnitTest::GetInstance()->current_test_info()->name());

@@ -102,7 +102,6 @@ public:
     explicit VirtualPointer(const Environment& environment)
         : _display(wl_display_connect(
             (*environment.at("XDG_RUNTIME_DIR") + "/" + *environment.at("WAYLAND_DISPLAY")).c_str()))
-        , _registry(wl_display_get_registry(_display))
     {
         static const wl_registry_listener listener = {
             .global = [](void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
@@ -112,16 +111,18 @@ public:
             },
             .global_remove = [](void*, wl_registry*, std::uint32_t) {},
         };
-        wl_registry_add_listener(_registry, &listener, reinterpret_cast<void**>(&_manager));
+        wl_registry* registry = wl_display_get_registry(_display);
+        zwlr_virtual_pointer_manager_v1* manager = nullptr;
+        wl_registry_add_listener(registry, &listener, reinterpret_cast<void**>(&manager));
         wl_display_roundtrip(_display);
-        _pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(_manager, nullptr);
+        _pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, nullptr);
+        zwlr_virtual_pointer_manager_v1_destroy(manager);
+        wl_registry_destroy(registry);
         wl_display_roundtrip(_display);
     }
     ~VirtualPointer()
     {
         zwlr_virtual_pointer_v1_destroy(_pointer);
-        zwlr_virtual_pointer_manager_v1_destroy(_manager);
-        wl_registry_destroy(_registry);
         wl_display_disconnect(_display);
     }
 
@@ -138,15 +139,13 @@ private:
     }
 
     wl_display* _display;
-    wl_registry* _registry;
-    zwlr_virtual_pointer_manager_v1* _manager = nullptr;
     zwlr_virtual_pointer_v1* _pointer = nullptr;
     std::uint32_t _time = 0;
 };
 
 // Each output gets a picture of its own, from the seed given and the next one
-// (an output plugged in later too), and what sway shows of each is exactly
-// that run's canvas after some frame: nothing presented stale.
+// (an output plugged in later too): what sway shows of each is exactly that
+// seed's canvas after some frame, nothing presented stale.
 TEST_F(UnderSway, DrawsEachOutputItsOwnSeededPicture)
 {
     auto saver = vorpi({ "--seed", "7" });
@@ -155,7 +154,6 @@ TEST_F(UnderSway, DrawsEachOutputItsOwnSeededPicture)
     saver->signal(SIGSTOP);
     Picture first = shot(), second = shot("HEADLESS-2");
     saver->signal(SIGCONT);
-    EXPECT_NE(first.pixels, second.pixels);
     EXPECT_TRUE(matchingFrame(first, 7));
     EXPECT_TRUE(matchingFrame(second, 8));
 }
