@@ -1,6 +1,5 @@
 #include "Picture.hpp"
 
-#include <algorithm>
 #include <cairo.h>
 #include <memory>
 #include <set>
@@ -21,11 +20,6 @@ Picture Picture::fromPng(const std::filesystem::path& file)
     // Cairo's image of a file it cannot read is an empty one in an error state.
     return of({ cairo_image_surface_get_data(image.get()), cairo_image_surface_get_width(image.get()),
         cairo_image_surface_get_height(image.get()), cairo_image_surface_get_stride(image.get()) });
-}
-
-std::size_t Picture::count(std::uint32_t colour) const
-{
-    return std::ranges::count(pixels, colour);
 }
 
 std::size_t Picture::lit(int left, int top, int right, int bottom) const

@@ -2,6 +2,7 @@
 
 #include "ImageView.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -19,7 +20,7 @@ struct Picture {
     // A PNG file's colours; an empty picture when the file is no PNG.
     static Picture fromPng(const std::filesystem::path& file);
 
-    std::size_t count(std::uint32_t colour) const;
+    std::size_t count(std::uint32_t colour) const { return std::ranges::count(pixels, colour); }
     // The pixels that are not black from (left, top) up to (right, bottom).
     std::size_t lit(int left, int top, int right, int bottom) const;
     std::size_t lit() const { return lit(0, 0, width, height); }
