@@ -11,7 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Environment& environment)
+bool isOneLine(const std::string& error, const std::string& program)
+{
+    return error.starts_with(program + ": ") && error.find('\n') == error.size() - 1;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Environment& environment, int output)
     : _errors(memfd_create("standard error", MFD_CLOEXEC))
 {
     std::vector<char*> argv(arguments.size() + 1);
@@ -20,7 +25,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Envi
     if (_pid == 0) {
         for (const auto& [name, value] : environment)
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
-        dup2(open("/dev/null", O_WRONLY | O_CLOEXEC), STDOUT_FILENO);
+        dup2(output >= 0 ? output : open("/dev/null", O_WRONLY | O_CLOEXEC), STDOUT_FILENO);
         dup2(_errors, STDERR_FILENO);
         execvp(argv[0], argv.data());
         _exit(127);

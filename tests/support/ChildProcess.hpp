@@ -11,12 +11,16 @@
 // Variables mapped to nothing are removed from the inherited environment.
 using Environment = std::map<std::string, std::optional<std::string>>;
 
-// A program a test runs, with its standard error kept for the test to read.
-// If it still runs when the object goes, it is asked to end (SIGTERM, so that
-// an X server removes its lock file), then killed.
+// Whether `error` is one line of `program`'s own, as every program here complains.
+bool isOneLine(const std::string& error, const std::string& program);
+
+// A program a test runs, with its standard error kept for the test to read
+// and its standard output on `output`, or /dev/null. If it still runs when the
+// object goes, it is asked to end (SIGTERM, so that an X server removes its
+// lock file), then killed.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& arguments, const Environment& environment = {});
+    explicit ChildProcess(const std::vector<std::string>& arguments, const Environment& environment = {}, int output = -1);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,4 +45,16 @@ inline const std::vector<DelayCase> delayCases = {
 inline std::string refusalOf(const std::string& spelling, const std::string& text, const char* expected)
 {
     return "invalid " + spelling + " '" + text + "': expected " + expected;
+}
+
+// The message of what `read` throws, or "" when it reads what it was given.
+template <typename Read>
+std::string refusalFrom(Read read)
+{
+    try {
+        read();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
 }

@@ -12,33 +12,26 @@
 
 // Bad command lines go through the program itself, in VorpiRender.RefusesBadInputWithOneLineAndStatusTwo.
 
-TEST(CommandLine, ReadsEveryOptionInBothSpellingsOverTheDefaults)
+// The largest values, over the defaults; the scales and seeds are below,
+// what the other options do is seen in the files the program writes (VorpiRenderTest).
+TEST(CommandLine, ReadsOptionsOverTheDefaults)
 {
     RenderOptions defaults = CommandLine::parse({});
     EXPECT_EQ(std::tie(defaults.width, defaults.height, defaults.frames, defaults.scale),
         std::make_tuple(1920, 1080, 300, 1.0));
 
-    RenderOptions options = CommandLine::parse({ "--size=16384x1", "--frames", "2147483647", "--seed=4294967295",
-        "--preview", "--scale", "1.5", "--output", "a.PNG", "--output=b.webm", "--output", "f/%05d.png", "--trace", "-", "--quiet" });
+    RenderOptions options = CommandLine::parse({ "--size=16384x1", "--frames", "2147483647", "--preview", "--quiet",
+        "--output", "a.PNG" });
     EXPECT_EQ(std::tie(options.width, options.height, options.frames, options.preview, options.quiet),
         std::make_tuple(16384, 1, 2147483647, true, true));
-    EXPECT_EQ(options.seed, 4294967295u);
-    EXPECT_EQ(options.scale, 1.5);
-    ASSERT_EQ(options.outputs.size(), 3u);
+    ASSERT_EQ(options.outputs.size(), 1u);
     EXPECT_EQ(options.outputs[0].format, RenderOptions::Format::Png);
-    EXPECT_EQ(options.outputs[1].format, RenderOptions::Format::Webm);
-    EXPECT_TRUE(options.outputs[2].numbered);
 }
 
 TEST(CommandLine, ReadsScalesAndSeedsAsEveryHostDoes)
 {
-    auto refusal = [](const std::vector<std::string>& arguments) -> std::string {
-        try {
-            CommandLine::parse(arguments);
-            return "";
-        } catch (const std::exception& error) {
-            return error.what();
-        }
+    auto refusal = [](const std::vector<std::string>& arguments) {
+        return refusalFrom([&] { CommandLine::parse(arguments); });
     };
     for (const ScaleCase& row : scaleCases) {
         if (row.scale)

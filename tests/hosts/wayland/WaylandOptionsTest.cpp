@@ -13,12 +13,7 @@ namespace {
 // The one line that refuses `arguments`, or nothing when they are read.
 std::string refusal(const std::vector<std::string>& arguments)
 {
-    try {
-        WaylandOptions::parse(arguments);
-        return "";
-    } catch (const OptionError& error) {
-        return error.what();
-    }
+    return refusalFrom([&] { WaylandOptions::parse(arguments); });
 }
 
 // The same scale, seed and delay texts as every host, accepted alike or refused with the same words.
@@ -38,18 +33,20 @@ TEST(WaylandOptions, ReadsScalesSeedsAndDelaysAsEveryHost)
         std::tuple(7u, 100, 1.5, true, true));
 }
 
-// A command line it cannot follow is one line and status 2; no compositor to talk to is one line and status 1.
+// One dash is not enough, a switch takes no value, a value is given once. A
+// command line it cannot follow is one line and status 2 (the reader's
+// complaints are the host kit's: HostKitTest); no compositor to talk to is one
+// line and status 1.
 TEST(WaylandOptions, BadInputGetsOneLine)
 {
     using Command = std::vector<std::string>;
-    for (const auto& [command, status] : { std::pair { Command { VORPI_WAYLAND, "--frobnicate" }, 2 },
-             { { VORPI_WAYLAND, "-seed", "1" }, 2 }, { { VORPI_WAYLAND, "--background=1" }, 2 },
-             { { VORPI_WAYLAND, "--seed", "1", "--seed", "2" }, 2 }, { { VORPI_WAYLAND, "extra" }, 2 },
-             { { VORPI_WAYLAND }, 1 } }) {
+    for (const Command& refused : { Command { "-seed", "1" }, { "--background=1" }, { "--seed", "1", "--seed", "2" } })
+        EXPECT_NE(refusal(refused), "");
+    for (const auto& [command, status] :
+        { std::pair { Command { VORPI_WAYLAND, "--frobnicate" }, 2 }, { { VORPI_WAYLAND }, 1 } }) {
         ChildProcess program(command, { { "WAYLAND_DISPLAY", "/nonexistent/wayland-0" } });
         EXPECT_EQ(program.waitForExit(std::chrono::seconds(5)), status);
-        std::string error = program.standardError();
-        EXPECT_TRUE(error.starts_with("vorpi-wayland: ") && error.find('\n') == error.size() - 1) << error;
+        EXPECT_TRUE(isOneLine(program.standardError(), "vorpi-wayland")) << program.standardError();
     }
 }
 

@@ -1,6 +1,7 @@
 // Before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include "FileText.hpp"
 #include "HostInputCases.hpp"
 #include "options/DelaySetting.hpp"
 #include "options/HostOptions.hpp"
@@ -9,7 +10,6 @@
 
 #include <X11/X.h>
 
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -21,12 +21,7 @@ namespace {
 // The one line that refuses a command line, or nothing.
 std::string refusal(const std::vector<std::string>& arguments, const char* screensaverWindow = nullptr)
 {
-    try {
-        HostOptions::parse(arguments, screensaverWindow);
-    } catch (const OptionError& error) {
-        return error.what();
-    }
-    return "";
+    return refusalFrom([&] { HostOptions::parse(arguments, screensaverWindow); });
 }
 
 // Every option XScreenSaver's settings dialog can produce, alone and all
@@ -34,30 +29,25 @@ std::string refusal(const std::vector<std::string>& arguments, const char* scree
 // options is seen on a display: VorpiOnXvfbTest.)
 TEST(HostOptions, TheSettingsDialogOnlyProducesOptionsItAccepts)
 {
-    std::string xml = (std::ostringstream() << std::ifstream(VORPI_SETTINGS_FILE).rdbuf()).str();
-    auto attribute = [](const std::string& element, const std::string& name) -> std::optional<std::string> {
+    std::string xml = read(VORPI_SETTINGS_FILE);
+    auto attribute = [](const std::string& element, const std::string& name) {
         std::size_t start = element.find(" " + name + "=\"");
-        if (start == std::string::npos)
-            return std::nullopt;
-        start += name.size() + 3;
+        start = start == std::string::npos ? element.size() : start + name.size() + 3;
         return element.substr(start, element.find('"', start) - start);
     };
     std::vector<std::string> everything;
     for (std::size_t open = xml.find('<'); open != std::string::npos; open = xml.find('<', open + 1)) {
         std::string element = xml.substr(open, xml.find('>', open) - open);
-        for (const char* name : { "arg", "arg-set", "arg-unset" }) {
-            std::optional<std::string> option = attribute(element, name);
-            std::optional<std::string> low = attribute(element, "low"), high = attribute(element, "high");
-            for (std::size_t end = 0; option && end < (low ? 2 : 1); ++end) {
-                std::string text = *option;
+        for (const char* name : { "arg", "arg-set", "arg-unset" })
+            for (const std::string& end : { attribute(element, "low"), attribute(element, "high") }) {
+                std::string text = attribute(element, name);
                 if (std::size_t percent = text.find('%'); percent != std::string::npos)
-                    text.replace(percent, 1, (end == 0 ? low : high).value_or(""));
+                    text.replace(percent, 1, end);
                 std::istringstream words(text);
                 std::vector<std::string> arguments { std::istream_iterator<std::string>(words), {} };
                 EXPECT_EQ(refusal(arguments), "") << text;
                 everything.insert(everything.end(), arguments.begin(), arguments.end());
             }
-        }
     }
     EXPECT_GE(everything.size(), 4u);
     EXPECT_EQ(refusal(everything), "");
@@ -92,24 +82,26 @@ TEST(HostOptions, ReadsTheHacksStandardOptions)
     EXPECT_EQ(HostOptions::parse({ "-visual=0x2a" }, nullptr).visual.id, 0x2au);
 }
 
+// The words of X11's own values (the reader's other complaints are the host
+// kit's: HostKitTest); -delay as the Linux programs read it.
 TEST(HostOptions, RefusesWithOneLine)
 {
     std::string windowIds = "expected a window id in hex (0x...) or decimal";
     for (const auto& [arguments, refused] : std::vector<std::pair<std::vector<std::string>, std::string>> {
-             { { "---root" }, "unknown option '---root'" }, { { "root" }, "unexpected argument 'root'" },
-             { { "-fps=1" }, "option '-fps' takes no value" }, { { "-delay" }, "option '-delay' needs a value" },
              { { "-window-id", "0x" }, "invalid -window-id '0x': " + windowIds },
-             { { "-delay", "-5" }, refusalOf("-delay", "-5", DelaySetting::expected) },
              { { "-visual", "a" }, "invalid -visual 'a': expected " + std::string(HostOptions::visualsExpected) },
              { { "-geometry", "+1" }, "invalid -geometry '+1': expected WIDTHxHEIGHT, {+-}X{+-}Y or both, such as "
                                       "800x600+10-10" } })
         EXPECT_EQ(refusal(arguments), refused);
     EXPECT_EQ(refusal({ "-root" }, "x\n"), "invalid XSCREENSAVER_WINDOW 'x\\n': " + windowIds);
+    for (const DelayCase& row : delayCases)
+        EXPECT_EQ(refusal({ "-delay", row.text }), row.microseconds ? "" : refusalOf("-delay", row.text, DelaySetting::expected))
+            << row.text;
 
-    for (std::string refused : { "-window-id 0", "-window-id -5", "-window-id 0x20000000", "-window-id 0x0x2a",
-             "-delay 10000001", "-delay 1.5", "-geometry 0x10", "-geometry 10x", "-geometry x10", "-geometry 10x10+5",
-             "-geometry 10x10+5+5+", "-geometry +-+5+5", "-geometry 99999x10", "-geometry +0+-40000", "-visual 0",
-             "-install=yes", "-frames 3" }) {
+    for (std::string refused : { "---root", "-fps=1", "-install=yes", "-window-id 0", "-window-id -5",
+             "-window-id 0x20000000", "-window-id 0x0x2a", "-geometry 0x10", "-geometry 10x", "-geometry x10",
+             "-geometry 10x10+5", "-geometry 10x10+5+5+", "-geometry +-+5+5", "-geometry 99999x10",
+             "-geometry +0+-40000", "-visual 0" }) {
         std::istringstream words(refused);
         EXPECT_NE(refusal({ std::istream_iterator<std::string>(words), {} }), "") << refused;
     }

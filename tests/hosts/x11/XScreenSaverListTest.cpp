@@ -3,6 +3,7 @@
 // daemon and the settings dialog do.
 
 #include "ChildProcess.hpp"
+#include "FileText.hpp"
 #include "SmallTmpfs.hpp"
 
 #include <gtest/gtest.h>
@@ -18,18 +19,12 @@
 #include <memory>
 #include <set>
 #include <sstream>
-#include <thread>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read(const fs::path& path)
-{
-    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
-}
 
 std::string trimmed(std::string text)
 {
@@ -79,17 +74,6 @@ protected:
         auto run = start(arguments);
         return { run->waitForExit(20s).value_or(-1), run->standardError() };
     }
-    std::set<std::string> leftInHome() const
-    {
-        std::set<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(home))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-    static bool isOneLine(const std::string& error)
-    {
-        return error.starts_with("vorpi-xscreensaver-add: ") && error.find('\n') == error.size() - 1;
-    }
 
     fs::path home = fs::temp_directory_path() / ("vorpi-list-" + std::to_string(getpid()));
     fs::path file = home / ".xscreensaver";
@@ -98,7 +82,8 @@ protected:
 
 // On the file the settings dialog wrote, in random mode and in "Only One
 // Screen Saver" mode, whose choice is a position in the list: Vorpi last, so
-// every other line is as it was; a backup of the old file; a second run changes nothing.
+// every other line is as it was; a backup of the old file. (A run that finds
+// Vorpi listed changes nothing: AddsVorpiToAnyListOrNone, RunsAtOnce...)
 TEST_F(XScreenSaverList, AddsVorpiToARealFileOnceKeepingTheChoice)
 {
     for (std::string mode : { "random\nselected:\t-1", "one\nselected:\t3" }) {
@@ -119,10 +104,6 @@ TEST_F(XScreenSaverList, AddsVorpiToARealFileOnceKeepingTheChoice)
         EXPECT_EQ(read(file), after);
         EXPECT_EQ(read(backup), before);
         EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-
-        ASSERT_EQ(add().first, 0);
-        EXPECT_EQ(read(file), after);
-        EXPECT_EQ(read(backup), before);
     }
 }
 
@@ -179,7 +160,7 @@ TEST_F(XScreenSaverList, AddsVorpiToAnyListOrNone)
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_EQ(programs(file), (std::vector<std::string> { "maze --root", "vorpi --root" }));
     EXPECT_EQ(read(backup), "programs: maze --root\n");
-    EXPECT_EQ(leftInHome(), (std::set<std::string> { ".xscreensaver", ".xscreensaver.before-vorpi", "dotfiles" }));
+    EXPECT_EQ(namesIn(home), (std::set<std::string> { ".xscreensaver", ".xscreensaver.before-vorpi", "dotfiles" }));
 }
 
 // What it must not or cannot do is one line and leaves every file as it was.
@@ -217,12 +198,12 @@ TEST_F(XScreenSaverList, RefusesWhatItCannotDoAndChangesNothing)
             }
             fs::remove(home / test.openDialog);
         }
-        std::set<std::string> before = leftInHome();
+        std::set<std::string> before = namesIn(home);
         std::string backupBefore = read(backup);
         auto [status, error] = add(test.arguments);
         EXPECT_EQ(status, test.status);
-        EXPECT_TRUE(isOneLine(error)) << error;
-        EXPECT_EQ(leftInHome(), before);
+        EXPECT_TRUE(isOneLine(error, "vorpi-xscreensaver-add")) << error;
+        EXPECT_EQ(namesIn(home), before);
         EXPECT_TRUE(!fs::is_regular_file(file) || read(file) == original);
         EXPECT_EQ(read(backup), backupBefore);
         fs::remove_all(file), fs::remove_all(backup);
@@ -245,11 +226,9 @@ TEST_F(XScreenSaverList, RunsAtOnceAddVorpiOnceAndKeepTheOriginal)
                 EXPECT_EQ(run->waitForExit(20s), 0);
                 EXPECT_EQ(run->standardError(), "");
             }
-            std::vector<std::string> entries = programs(file);
-            EXPECT_EQ(std::ranges::count(entries, "vorpi --root"), 1);
-            EXPECT_EQ(fs::exists(backup), fileThere);
+            EXPECT_EQ(std::ranges::count(programs(file), "vorpi --root"), 1);
             EXPECT_EQ(read(backup), fileThere ? read(VORPI_XSCREENSAVER_FIXTURE) : "");
-            EXPECT_EQ(leftInHome().size(), fileThere ? 2u : 1u);
+            EXPECT_EQ(namesIn(home).size(), fileThere ? 2u : 1u);
         }
 }
 
@@ -277,10 +256,11 @@ TEST_F(XScreenSaverList, AFullDiskLosesNothing)
                 expected.insert(".xscreensaver.before-vorpi");
                 EXPECT_EQ(read(backup), original);
             }
-            EXPECT_EQ(leftInHome(), expected);
+            EXPECT_EQ(namesIn(home), expected);
             if (status == 1) {
                 EXPECT_EQ(read(file), original);
-                EXPECT_TRUE(isOneLine(error) && error.find("No space left on device") != std::string::npos) << error;
+                EXPECT_TRUE(isOneLine(error, "vorpi-xscreensaver-add") && error.ends_with(": No space left on device\n"))
+                    << error;
             } else {
                 ASSERT_EQ(status, 0) << error;
                 EXPECT_EQ(programs(file).back(), "vorpi --root");
