@@ -7,7 +7,7 @@
 #include <array>
 
 // Walks a convex polygon row by row, giving for each pixel row the straight
-// pieces of its left and right sides that cross it (a RowCoverage). Most rows
+// pieces of its left and right sides that cross the row (a RowCoverage). Most rows
 // meet one piece of each side; the few where a side bends take a slower path.
 class ConvexCoverage {
 public:
@@ -16,29 +16,43 @@ public:
     // The rows the polygon meets: [top, bottom).
     int top() const { return _top; }
     int bottom() const { return _bottom; }
+    // The columns it meets: [left, right).
+    int left() const { return _left; }
+    int right() const { return _right; }
 
     // What image row y covers; false for nothing. Rows go from top to bottom.
-    // Inlined into each kernel's loop over the rows: a call there would make
-    // the kernel reload its vector constants for every row.
-    [[gnu::always_inline]] bool row(int y, RowCoverage& coverage)
+    bool row(int y, RowCoverage& coverage)
     {
         double from = std::max(static_cast<double>(y), _topY);
         double to = std::min(static_cast<double>(y + 1), _bottomY);
         if (!(from < to))
             return false;
         // A side's current piece always starts at or above `from`.
-        if (to <= _left.line.endY && to <= _right.line.endY) {
-            double leftNext = _left.line.xAt(to);
-            double rightNext = _right.line.xAt(to);
-            coverage.setStraight(_left.x, leftNext, _left.line.spread, _right.x, rightNext, _right.line.spread,
-                to - from);
-            _left.x = leftNext;
-            _right.x = rightNext;
-        } else {
-            coverage.clear(to - from);
-            _left.cross(from, to, true, coverage);
-            _right.cross(from, to, false, coverage);
-        }
+        if (to <= _leftSide.line.endY && to <= _rightSide.line.endY)
+            return straightRow(y, coverage);
+        crossCorners(from, to, coverage);
+        return coverage.first < coverage.end;
+    }
+
+    // The end of the rows from y on where each side is one straight piece: y
+    // where row y is not one of them. Kernels take such rows through
+    // straightRow(), in a loop of their own that keeps its vector constants.
+    int straightRowsEnd(int y) const
+    {
+        double end = std::min(_leftSide.line.endY, _rightSide.line.endY);
+        return end >= _bottomY ? _bottom : std::max(y, static_cast<int>(end));
+    }
+    // What row() gives for row y of those.
+    [[gnu::always_inline]] bool straightRow(int y, RowCoverage& coverage)
+    {
+        double from = std::max(static_cast<double>(y), _topY);
+        double to = std::min(static_cast<double>(y + 1), _bottomY);
+        double leftNext = _leftSide.line.xAt(to);
+        double rightNext = _rightSide.line.xAt(to);
+        coverage.setStraight(_leftSide.x, leftNext, _leftSide.line.bend, _rightSide.x, rightNext,
+            _rightSide.line.bend, to - from);
+        _leftSide.x = leftNext;
+        _rightSide.x = rightNext;
         return coverage.first < coverage.end;
     }
 
@@ -47,9 +61,6 @@ private:
     // and where the rows have got to along it.
     struct Side {
         std::array<ClippedQuad::Point, 8> corners;
-        std::array<double, 8> slopes;
-        // 128 / |slope| of each piece, 0 for an upright one (RowCoverage::add).
-        std::array<double, 8> spreads;
         int count = 0;
         // The piece, from corners[piece] to corners[piece + 1], that holds the current height.
         int piece = 0;
@@ -61,9 +72,10 @@ private:
             double endX;
             double endY;
             double slope;
-            double spread;
             double lowX;
             double highX;
+            // 128 / |slope|, 0 for an upright piece (RowCoverage).
+            float bend;
 
             double xAt(double y) const
             {
@@ -75,16 +87,21 @@ private:
         Line line;
 
         Line lineOf(int i) const;
-        // Adds the side's pieces between heights `from` and `to`, and moves on to `to`.
-        void cross(double from, double to, bool leftSide, RowCoverage& coverage);
+        // Puts the side's pieces between heights `from` and `to` into `crossings`,
+        // their weights times `sign`, and moves on to `to`; gives how many.
+        int cross(double from, double to, float sign, RowCoverage::Crossing* crossings);
     };
 
     static void follow(const ClippedQuad& polygon, int from, int to, int step, Side& side);
+    // row() where a side turns a corner within the row.
+    void crossCorners(double from, double to, RowCoverage& coverage);
 
-    Side _left;
-    Side _right;
+    Side _leftSide;
+    Side _rightSide;
     double _topY = 0;
     double _bottomY = 0;
     int _top = 0;
     int _bottom = 0;
+    int _left = 0;
+    int _right = 0;
 };
