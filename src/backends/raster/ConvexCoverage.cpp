@@ -91,5 +91,5 @@ void ConvexCoverage::crossCorners(double from, double to, RowCoverage& coverage)
 {
     std::array<RowCoverage::Crossing, 8> crossings;
     int leftCount = _leftSide.cross(from, to, 1, crossings.data());
-    coverage.set(crossings.data(), leftCount + _rightSide.cross(from, to, -1, crossings.data() + leftCount));
+    coverage.set(crossings.data(), leftCount, leftCount + _rightSide.cross(from, to, -1, crossings.data() + leftCount));
 }

@@ -56,15 +56,18 @@ struct RowCoverage {
         count = 2;
     }
 
-    // A row with these pieces, the left side's then the right side's.
-    void set(const Crossing* crossings, int pieceCount)
+    // A row with these pieces, the left side's `leftCount` and then the right side's.
+    void set(const Crossing* crossings, int leftCount, int pieceCount)
     {
-        first = 1 << 30;
-        end = 0;
-        for (int k = 0; k < pieceCount; ++k) {
-            first = std::min(first, static_cast<int>(crossings[k].low));
-            end = std::max(end, ceilOf(crossings[k].high));
-        }
+        // The left side holds the row's leftmost point, the right side its rightmost.
+        double low = crossings[0].low;
+        for (int k = 1; k < leftCount; ++k)
+            low = std::min(low, crossings[k].low);
+        double high = crossings[leftCount].high;
+        for (int k = leftCount + 1; k < pieceCount; ++k)
+            high = std::max(high, crossings[k].high);
+        first = static_cast<int>(low);
+        end = ceilOf(high);
         for (int k = 0; k < pieceCount; ++k)
             pieces[k] = placed(crossings[k]);
         count = pieceCount;

@@ -23,7 +23,9 @@ void TouchedTiles::mark(int left, int top, int right, int bottom)
     int lastRow = (bottom - 1) >> _tileShift;
     for (int row = top >> _tileShift; row <= lastRow; ++row) {
         std::uint8_t* tiles = _touched.data() + static_cast<std::ptrdiff_t>(row) * _columns;
-        std::fill(tiles + (left >> _tileShift), tiles + lastColumn + 1, 1);
+        // A stroke spans a tile or two: a plain loop, not a call to memset.
+        for (int column = left >> _tileShift; column <= lastColumn; ++column)
+            tiles[column] = 1;
     }
     _any = true;
 }
