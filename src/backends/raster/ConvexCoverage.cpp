@@ -57,7 +57,7 @@ void ConvexCoverage::follow(const ClippedQuad& polygon, int from, int to, int st
     side.x = side.corners[0].x;
 }
 
-ConvexCoverage::Side::Line ConvexCoverage::Side::lineOf(int i) const
+ConvexCoverage::Line ConvexCoverage::Side::lineOf(int i) const
 {
     const Point& start = corners[i];
     const Point& end = corners[i + 1];

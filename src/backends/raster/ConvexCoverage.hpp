@@ -11,6 +11,24 @@
 // meet one piece of each side; the few where a side bends take a slower path.
 class ConvexCoverage {
 public:
+    // A straight piece of a side, from its top end down, as the rows need it.
+    struct Line {
+        ClippedQuad::Point start;
+        double endX;
+        double endY;
+        double slope;
+        double lowX;
+        double highX;
+        // 128 / |slope|, 0 for an upright piece (RowCoverage).
+        float bend;
+
+        double xAt(double y) const
+        {
+            // Between the ends even where rounding would stray a hair past them.
+            return y == endY ? endX : std::clamp(start.x + (y - start.y) * slope, lowX, highX);
+        }
+    };
+
     // Starts on a polygon that lies inside the image; false when it covers no area.
     bool begin(const ClippedQuad& polygon);
     // The rows the polygon meets: [top, bottom).
@@ -42,6 +60,27 @@ public:
         double end = std::min(_leftSide.line.endY, _rightSide.line.endY);
         return end >= _bottomY ? _bottom : std::max(y, static_cast<int>(end));
     }
+    // What straightRow() works from, for a kernel that works out several rows
+    // at once: the sides' pieces, their x where the rows have got to, and the
+    // polygon's top and bottom.
+    struct StraightSides {
+        Line left;
+        Line right;
+        double leftX;
+        double rightX;
+        double topY;
+        double bottomY;
+    };
+    StraightSides straightSides() const
+    {
+        return { _leftSide.line, _rightSide.line, _leftSide.x, _rightSide.x, _topY, _bottomY };
+    }
+    // Moves on past straight rows a kernel worked out itself, to where its sides got.
+    void passStraightRows(double leftX, double rightX)
+    {
+        _leftSide.x = leftX;
+        _rightSide.x = rightX;
+    }
     // What row() gives for row y of those.
     [[gnu::always_inline]] bool straightRow(int y, RowCoverage& coverage)
     {
@@ -66,23 +105,6 @@ private:
         int piece = 0;
         // The side's x at the current height.
         double x = 0;
-        // A piece as the rows need it.
-        struct Line {
-            ClippedQuad::Point start;
-            double endX;
-            double endY;
-            double slope;
-            double lowX;
-            double highX;
-            // 128 / |slope|, 0 for an upright piece (RowCoverage).
-            float bend;
-
-            double xAt(double y) const
-            {
-                // Between the ends even where rounding would stray a hair past them.
-                return y == endY ? endX : std::clamp(start.x + (y - start.y) * slope, lowX, highX);
-            }
-        };
         // The current piece.
         Line line;
 

@@ -253,25 +253,110 @@ AVX2_FUNCTION inline __m256i bytesOf(__m256 area)
     return _mm256_cvttps_epi32(_mm256_min_ps(_mm256_add_ps(area, _mm256_set1_ps(0.5f)), _mm256_set1_ps(255)));
 }
 
+// RowCoverage::areaOf as coverage bytes for pixels x to x + 7 of a row that starts at `first`.
 template <typename Pieces>
-AVX2_FUNCTION inline __m256i eightCoverages(const RowCoverage& row, const Pieces& pieces, int x)
+AVX2_FUNCTION inline __m256i eightCoverages(int first, const Pieces& pieces, int x)
 {
-    __m256 u0 = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x - row.first)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+    __m256 u0 = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x - first)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
     return bytesOf(pieces.areaOf(u0));
 }
 
-// Row y, grown to whole eights.
+// Pixels [first, end) of a row, grown to whole eights.
 template <typename Pieces>
-AVX2_FUNCTION inline void blendRow(ImageView image, int y, const RowCoverage& row, const Pieces& pieces, __m256i source)
+AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, int width, const Pieces& pieces,
+    __m256i source)
 {
-    Run run = grown(row.first, row.end, 8, image.width);
-    std::uint8_t* pixels = image.row(y);
+    Run run = grown(first, end, 8, width);
     // Most rows are one group: a do-while spares them the loop's set-up.
     int x = run.first;
     do {
-        blendEight(pixels + 4 * x, eightCoverages(row, pieces, x), source);
+        blendEight(pixels + 4 * x, eightCoverages(first, pieces, x), source);
         x += 8;
     } while (x < run.end);
+}
+
+// Straight rows y to y + 3 worked out together, each lane doing for its row
+// what ConvexCoverage::straightRow() and RowCoverage::setStraight() do.
+struct FourStraightRows {
+    alignas(16) int first[4];
+    alignas(16) int end[4];
+    alignas(16) float leftLow[4];
+    alignas(16) float leftWidth[4];
+    alignas(16) float rightLow[4];
+    alignas(16) float rightWidth[4];
+    alignas(16) float weight[4];
+    // Each side's x at the bottom of each row.
+    alignas(32) double leftX[4];
+    alignas(32) double rightX[4];
+
+    AVX2_FUNCTION FourStraightRows(const ConvexCoverage::StraightSides& sides, int y, double leftAbove,
+        double rightAbove)
+    {
+        __m256d rows = _mm256_add_pd(_mm256_set1_pd(y), _mm256_setr_pd(0, 1, 2, 3));
+        __m256d from = _mm256_max_pd(_mm256_set1_pd(sides.topY), rows);
+        __m256d to = _mm256_min_pd(_mm256_set1_pd(sides.bottomY), _mm256_add_pd(rows, _mm256_set1_pd(1)));
+        __m256d leftNext = xAt(sides.left, to);
+        __m256d rightNext = xAt(sides.right, to);
+        __m256d leftPrevious = above(leftNext, leftAbove);
+        __m256d rightPrevious = above(rightNext, rightAbove);
+        __m256d leftLowX = _mm256_min_pd(leftNext, leftPrevious);
+        __m256d leftHighX = _mm256_max_pd(leftNext, leftPrevious);
+        __m256d rightLowX = _mm256_min_pd(rightNext, rightPrevious);
+        __m256d rightHighX = _mm256_max_pd(rightNext, rightPrevious);
+        __m128i firsts = _mm256_cvttpd_epi32(leftLowX);
+        __m256d origin = _mm256_cvtepi32_pd(firsts);
+        _mm_store_si128(reinterpret_cast<__m128i*>(first), firsts);
+        _mm_store_si128(reinterpret_cast<__m128i*>(end),
+            _mm256_cvttpd_epi32(_mm256_round_pd(rightHighX, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC)));
+        _mm_store_ps(leftLow, _mm256_cvtpd_ps(_mm256_sub_pd(leftLowX, origin)));
+        _mm_store_ps(leftWidth, _mm256_cvtpd_ps(_mm256_sub_pd(leftHighX, leftLowX)));
+        _mm_store_ps(rightLow, _mm256_cvtpd_ps(_mm256_sub_pd(rightLowX, origin)));
+        _mm_store_ps(rightWidth, _mm256_cvtpd_ps(_mm256_sub_pd(rightHighX, rightLowX)));
+        _mm_store_ps(weight, _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_set1_pd(256), _mm256_sub_pd(to, from))));
+        _mm256_store_pd(leftX, leftNext);
+        _mm256_store_pd(rightX, rightNext);
+    }
+
+    // ConvexCoverage::Line::xAt at four heights.
+    AVX2_FUNCTION static __m256d xAt(const ConvexCoverage::Line& line, __m256d y)
+    {
+        __m256d x = _mm256_add_pd(_mm256_set1_pd(line.start.x),
+            _mm256_mul_pd(_mm256_sub_pd(y, _mm256_set1_pd(line.start.y)), _mm256_set1_pd(line.slope)));
+        x = _mm256_min_pd(_mm256_set1_pd(line.highX), _mm256_max_pd(_mm256_set1_pd(line.lowX), x));
+        return _mm256_blendv_pd(x, _mm256_set1_pd(line.endX), _mm256_cmp_pd(y, _mm256_set1_pd(line.endY), _CMP_EQ_OQ));
+    }
+
+    // Each row's x at its top: the bottom of the row above.
+    AVX2_FUNCTION static __m256d above(__m256d below, double first)
+    {
+        return _mm256_blend_pd(_mm256_permute4x64_pd(below, _MM_SHUFFLE(2, 1, 0, 0)), _mm256_set1_pd(first), 1);
+    }
+};
+
+// Straight rows [y, end) of the polygon, four worked out at a time.
+AVX2_FUNCTION inline void blendStraightRows(ImageView image, ConvexCoverage& polygon, int y, int end, __m256i source)
+{
+    ConvexCoverage::StraightSides sides = polygon.straightSides();
+    __m256 leftBend = _mm256_set1_ps(sides.left.bend);
+    __m256 rightBend = _mm256_set1_ps(-sides.right.bend);
+    double leftX = sides.leftX;
+    double rightX = sides.rightX;
+    for (; y < end; y += 4) {
+        FourStraightRows rows(sides, y, leftX, rightX);
+        int count = std::min(4, end - y);
+        for (int k = 0; k < count; ++k) {
+            if (rows.first[k] >= rows.end[k])
+                continue;
+            __m256 weight = _mm256_set1_ps(rows.weight[k]);
+            TwoPieces8 pieces { { _mm256_set1_ps(rows.leftLow[k]), _mm256_set1_ps(rows.leftWidth[k]), leftBend, weight },
+                { _mm256_set1_ps(rows.rightLow[k]), _mm256_set1_ps(rows.rightWidth[k]), rightBend,
+                    _mm256_xor_ps(weight, _mm256_set1_ps(-0.0f)) } };
+            blendRow(image.row(y + k), rows.first[k], rows.end[k], image.width, pieces, source);
+        }
+        leftX = rows.leftX[count - 1];
+        rightX = rows.rightX[count - 1];
+    }
+    polygon.passStraightRows(leftX, rightX);
 }
 
 AVX2_FUNCTION void blendPolygonAvx2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
@@ -279,17 +364,17 @@ AVX2_FUNCTION void blendPolygonAvx2(ImageView image, ConvexCoverage& polygon, st
     __m256i source16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(source)), _mm256_setzero_si256());
     RowCoverage row;
     for (int y = polygon.top(); y < polygon.bottom(); ++y) {
-        for (int end = polygon.straightRowsEnd(y); y < end; ++y) {
-            RowCoverage straight;
-            if (polygon.straightRow(y, straight))
-                blendRow(image, y, straight, TwoPieces8::of(straight), source16);
+        int end = polygon.straightRowsEnd(y);
+        if (y < end) {
+            blendStraightRows(image, polygon, y, end, source16);
+            y = end;
         }
         if (y == polygon.bottom() || !polygon.row(y, row))
             continue;
         if (row.count == 2)
-            blendRow(image, y, row, TwoPieces8::of(row), source16);
+            blendRow(image.row(y), row.first, row.end, image.width, TwoPieces8::of(row), source16);
         else
-            blendRow(image, y, row, AnyPieces8 { row }, source16);
+            blendRow(image.row(y), row.first, row.end, image.width, AnyPieces8 { row }, source16);
     }
 }
 #endif
