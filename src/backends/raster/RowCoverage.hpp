@@ -82,7 +82,7 @@ struct RowCoverage {
         float a = std::min(std::max(u, 0.0f), piece.width);
         float b = std::min(std::max(u1, 0.0f), piece.width);
         float swept = piece.bend * ((b - a) * (a + b));
-        float beyond = piece.weight * std::min(std::max(u - piece.width + 1, 0.0f), 1.0f);
+        float beyond = piece.weight * std::min(std::max(u1 - piece.width, 0.0f), 1.0f);
         return swept + beyond;
     }
 

@@ -92,7 +92,7 @@ struct Piece4 {
         __m128 a = _mm_min_ps(width, _mm_max_ps(zero, u));
         __m128 b = _mm_min_ps(width, _mm_max_ps(zero, u1));
         __m128 swept = _mm_mul_ps(bend, _mm_mul_ps(_mm_sub_ps(b, a), _mm_add_ps(a, b)));
-        __m128 beyond = _mm_mul_ps(weight, _mm_min_ps(one, _mm_max_ps(zero, _mm_add_ps(_mm_sub_ps(u, width), one))));
+        __m128 beyond = _mm_mul_ps(weight, _mm_min_ps(one, _mm_max_ps(zero, _mm_sub_ps(u1, width))));
         return _mm_add_ps(swept, beyond);
     }
 };
@@ -218,8 +218,7 @@ struct Piece8 {
         __m256 a = _mm256_min_ps(width, _mm256_max_ps(zero, u));
         __m256 b = _mm256_min_ps(width, _mm256_max_ps(zero, u1));
         __m256 swept = _mm256_mul_ps(bend, _mm256_mul_ps(_mm256_sub_ps(b, a), _mm256_add_ps(a, b)));
-        __m256 beyond = _mm256_mul_ps(
-            weight, _mm256_min_ps(one, _mm256_max_ps(zero, _mm256_add_ps(_mm256_sub_ps(u, width), one))));
+        __m256 beyond = _mm256_mul_ps(weight, _mm256_min_ps(one, _mm256_max_ps(zero, _mm256_sub_ps(u1, width))));
         return _mm256_add_ps(swept, beyond);
     }
 };
