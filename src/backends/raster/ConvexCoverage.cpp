@@ -47,20 +47,18 @@ void ConvexCoverage::follow(const ClippedQuad& polygon, int from, int to, int st
 {
     int last = polygon.size() - 1;
     side.count = 0;
-    for (int i = from;; i = i == 0 && step < 0 ? last : i == last && step > 0 ? 0 : i + step) {
-        side.corners[side.count++] = polygon[i];
-        if (i == to)
-            break;
+    for (int i = from; i != to;) {
+        int next = step > 0 ? (i == last ? 0 : i + 1) : (i == 0 ? last : i - 1);
+        side.lines[side.count++] = Line::between(polygon[i], polygon[next]);
+        i = next;
     }
     side.piece = 0;
-    side.line = side.lineOf(0);
-    side.x = side.corners[0].x;
+    side.line = side.lines[0];
+    side.x = polygon[from].x;
 }
 
-ConvexCoverage::Line ConvexCoverage::Side::lineOf(int i) const
+ConvexCoverage::Line ConvexCoverage::Line::between(const Point& start, const Point& end)
 {
-    const Point& start = corners[i];
-    const Point& end = corners[i + 1];
     double height = end.y - start.y;
     double slope = height > 0 ? (end.x - start.x) / height : 0;
     // An edge steeper than this is taken as upright: the area that leaves out is far below a coverage level.
@@ -73,7 +71,7 @@ int ConvexCoverage::Side::cross(double from, double to, float sign, RowCoverage:
 {
     int made = 0;
     // Pieces that end within the row, then the one that goes on below it.
-    for (; line.endY < to && piece + 2 < count; line = lineOf(++piece)) {
+    for (; line.endY < to && piece + 1 < count; line = lines[++piece]) {
         if (line.endY > from)
             crossings[made++] = { std::min(x, line.endX), std::max(x, line.endX), sign * line.bend,
                 sign * static_cast<float>(256 * (line.endY - from)) };

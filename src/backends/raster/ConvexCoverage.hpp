@@ -22,6 +22,9 @@ public:
         // 128 / |slope|, 0 for an upright piece (RowCoverage).
         float bend;
 
+        // The piece from `start` down to `end`.
+        static Line between(const ClippedQuad::Point& start, const ClippedQuad::Point& end);
+
         double xAt(double y) const
         {
             // Between the ends even where rounding would stray a hair past them.
@@ -96,19 +99,18 @@ public:
     }
 
 private:
-    // One side of the polygon: its corners from the top one to the bottom one,
-    // and where the rows have got to along it.
+    // One side of the polygon: its pieces from the top corner to the bottom
+    // one, and where the rows have got to along it.
     struct Side {
-        std::array<ClippedQuad::Point, 8> corners;
+        std::array<Line, 7> lines;
         int count = 0;
-        // The piece, from corners[piece] to corners[piece + 1], that holds the current height.
+        // The piece that holds the current height.
         int piece = 0;
         // The side's x at the current height.
         double x = 0;
-        // The current piece.
+        // A copy of lines[piece], at hand for the rows.
         Line line;
 
-        Line lineOf(int i) const;
         // Puts the side's pieces between heights `from` and `to` into `crossings`,
         // their weights times `sign`, and moves on to `to`; gives how many.
         int cross(double from, double to, float sign, RowCoverage::Crossing* crossings);
