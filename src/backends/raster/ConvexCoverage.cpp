@@ -66,28 +66,3 @@ ConvexCoverage::Line ConvexCoverage::Line::between(const Point& start, const Poi
     float bend = std::abs(slope) > upright ? static_cast<float>(128 / std::abs(slope)) : 0;
     return { start, end.x, end.y, slope, std::min(start.x, end.x), std::max(start.x, end.x), bend };
 }
-
-int ConvexCoverage::Side::cross(double from, double to, float sign, RowCoverage::Crossing* crossings)
-{
-    int made = 0;
-    // Pieces that end within the row, then the one that goes on below it.
-    for (; line.endY < to && piece + 1 < count; line = lines[++piece]) {
-        if (line.endY > from)
-            crossings[made++] = { std::min(x, line.endX), std::max(x, line.endX), sign * line.bend,
-                sign * static_cast<float>(256 * (line.endY - from)) };
-        x = line.endX;
-        from = std::max(from, line.endY);
-    }
-    double next = line.xAt(to);
-    crossings[made++] = { std::min(x, next), std::max(x, next), sign * line.bend,
-        sign * static_cast<float>(256 * (to - from)) };
-    x = next;
-    return made;
-}
-
-void ConvexCoverage::crossCorners(double from, double to, RowCoverage& coverage)
-{
-    std::array<RowCoverage::Crossing, 8> crossings;
-    int leftCount = _leftSide.cross(from, to, 1, crossings.data());
-    coverage.set(crossings.data(), leftCount, leftCount + _rightSide.cross(from, to, -1, crossings.data() + leftCount));
-}

@@ -42,7 +42,9 @@ public:
     int right() const { return _right; }
 
     // What image row y covers; false for nothing. Rows go from top to bottom.
-    bool row(int y, RowCoverage& coverage)
+    // Inlined into each kernel with all it calls: a call would make a vector
+    // kernel set up its constants again.
+    [[gnu::always_inline]] bool row(int y, RowCoverage& coverage)
     {
         double from = std::max(static_cast<double>(y), _topY);
         double to = std::min(static_cast<double>(y + 1), _bottomY);
@@ -113,12 +115,12 @@ private:
 
         // Puts the side's pieces between heights `from` and `to` into `crossings`,
         // their weights times `sign`, and moves on to `to`; gives how many.
-        int cross(double from, double to, float sign, RowCoverage::Crossing* crossings);
+        [[gnu::always_inline]] int cross(double from, double to, float sign, RowCoverage::Crossing* crossings);
     };
 
     static void follow(const ClippedQuad& polygon, int from, int to, int step, Side& side);
     // row() where a side turns a corner within the row.
-    void crossCorners(double from, double to, RowCoverage& coverage);
+    [[gnu::always_inline]] void crossCorners(double from, double to, RowCoverage& coverage);
 
     Side _leftSide;
     Side _rightSide;
@@ -129,3 +131,28 @@ private:
     int _left = 0;
     int _right = 0;
 };
+
+inline int ConvexCoverage::Side::cross(double from, double to, float sign, RowCoverage::Crossing* crossings)
+{
+    int made = 0;
+    // Pieces that end within the row, then the one that goes on below it.
+    for (; line.endY < to && piece + 1 < count; line = lines[++piece]) {
+        if (line.endY > from)
+            crossings[made++] = { std::min(x, line.endX), std::max(x, line.endX), sign * line.bend,
+                sign * static_cast<float>(256 * (line.endY - from)) };
+        x = line.endX;
+        from = std::max(from, line.endY);
+    }
+    double next = line.xAt(to);
+    crossings[made++] = { std::min(x, next), std::max(x, next), sign * line.bend,
+        sign * static_cast<float>(256 * (to - from)) };
+    x = next;
+    return made;
+}
+
+inline void ConvexCoverage::crossCorners(double from, double to, RowCoverage& coverage)
+{
+    std::array<RowCoverage::Crossing, 8> crossings;
+    int leftCount = _leftSide.cross(from, to, 1, crossings.data());
+    coverage.set(crossings.data(), leftCount, leftCount + _rightSide.cross(from, to, -1, crossings.data() + leftCount));
+}
