@@ -283,7 +283,8 @@ struct FourStraightRows {
     alignas(16) float leftWidth[4];
     alignas(16) float rightLow[4];
     alignas(16) float rightWidth[4];
-    alignas(16) float weight[4];
+    alignas(16) float leftWeight[4];
+    alignas(16) float rightWeight[4];
     // Each side's x at the bottom of each row.
     alignas(32) double leftX[4];
     alignas(32) double rightX[4];
@@ -311,7 +312,9 @@ struct FourStraightRows {
         _mm_store_ps(leftWidth, _mm256_cvtpd_ps(_mm256_sub_pd(leftHighX, leftLowX)));
         _mm_store_ps(rightLow, _mm256_cvtpd_ps(_mm256_sub_pd(rightLowX, origin)));
         _mm_store_ps(rightWidth, _mm256_cvtpd_ps(_mm256_sub_pd(rightHighX, rightLowX)));
-        _mm_store_ps(weight, _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_set1_pd(256), _mm256_sub_pd(to, from))));
+        __m128 weight = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_set1_pd(256), _mm256_sub_pd(to, from)));
+        _mm_store_ps(leftWeight, weight);
+        _mm_store_ps(rightWeight, _mm_xor_ps(weight, _mm_set1_ps(-0.0f)));
         _mm256_store_pd(leftX, leftNext);
         _mm256_store_pd(rightX, rightNext);
     }
@@ -340,17 +343,18 @@ AVX2_FUNCTION inline void blendStraightRows(ImageView image, ConvexCoverage& pol
     __m256 rightBend = _mm256_set1_ps(-sides.right.bend);
     double leftX = sides.leftX;
     double rightX = sides.rightX;
+    std::uint8_t* pixels = image.row(y);
     for (; y < end; y += 4) {
         FourStraightRows rows(sides, y, leftX, rightX);
         int count = std::min(4, end - y);
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count; ++k, pixels += image.stride) {
             if (rows.first[k] >= rows.end[k])
                 continue;
-            __m256 weight = _mm256_set1_ps(rows.weight[k]);
-            TwoPieces8 pieces { { _mm256_set1_ps(rows.leftLow[k]), _mm256_set1_ps(rows.leftWidth[k]), leftBend, weight },
+            TwoPieces8 pieces { { _mm256_set1_ps(rows.leftLow[k]), _mm256_set1_ps(rows.leftWidth[k]), leftBend,
+                                    _mm256_set1_ps(rows.leftWeight[k]) },
                 { _mm256_set1_ps(rows.rightLow[k]), _mm256_set1_ps(rows.rightWidth[k]), rightBend,
-                    _mm256_xor_ps(weight, _mm256_set1_ps(-0.0f)) } };
-            blendRow(image.row(y + k), rows.first[k], rows.end[k], image.width, pieces, source);
+                    _mm256_set1_ps(rows.rightWeight[k]) } };
+            blendRow(pixels, rows.first[k], rows.end[k], image.width, pieces, source);
         }
         leftX = rows.leftX[count - 1];
         rightX = rows.rightX[count - 1];
