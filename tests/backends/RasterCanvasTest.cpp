@@ -258,9 +258,10 @@ TEST(RasterCanvas, TouchedAreasHoldEveryChangedPixelAndStartAfreshWhenTaken)
 
 TEST(SourceOverBlend, EveryKernelGivesTheScalarBytes)
 {
-    // Seeded strokes over rows of random, mostly translucent pixels, for every
-    // source alpha and every span from 1 to 67 pixels (in images from as
-    // narrow as the span), a little slanted, at any offset.
+    // Seeded strokes over random, mostly translucent pixels, for every source
+    // alpha and every span from 1 to 67 pixels (in images from as narrow as
+    // the span), at any offset and slant, from flat to steep and from one row
+    // to a dozen, partly off the image too.
     std::mt19937 random(5);
     auto below = [&](int limit) { return static_cast<int>(random() % static_cast<unsigned>(limit)); };
     std::uniform_real_distribution<double> fraction(0, 1);
@@ -269,16 +270,17 @@ TEST(SourceOverBlend, EveryKernelGivesTheScalarBytes)
             continue;
         for (int alpha = 0; alpha < 256; ++alpha) {
             for (int span = 1; span <= 67; ++span) {
-                int width = span + 1 + below(20), height = 3;
+                int width = span + 1 + below(20), height = 3 + below(10);
                 std::vector<std::uint8_t> scalar(4 * width * height);
                 for (std::uint8_t& byte : scalar)
                     byte = static_cast<std::uint8_t>(random());
                 std::vector<std::uint8_t> vector = scalar;
                 auto part = [&] { return static_cast<std::uint32_t>(below(alpha + 1)); };
                 std::uint32_t source = static_cast<std::uint32_t>(alpha) << 24 | part() << 16 | part() << 8 | part();
-                double x = below(width - span) + fraction(random), tilt = fraction(random) - 0.5;
-                ClippedQuad quad = ClippedQuad::ofSegment(x, 1.5 - tilt, x + span - 0.5, 1.5 + tilt,
-                    0.5 + 2 * fraction(random), width, height);
+                double x = below(width - span) + fraction(random), rise = (fraction(random) - 0.5) * 2 * height;
+                double y = height / 2.0 - rise / 2;
+                ClippedQuad quad = ClippedQuad::ofSegment(x, y, x + span - 0.5, y + rise, 0.5 + 4 * fraction(random),
+                    width, height);
                 for (auto [pixels, which] : { std::pair { &scalar, Kernel::scalar }, { &vector, kernel } }) {
                     ConvexCoverage polygon;
                     if (polygon.begin(quad))

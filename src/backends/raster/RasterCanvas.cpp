@@ -81,18 +81,8 @@ void RasterCanvas::strokeSegment(double x1, double y1, double x2, double y2, dou
     if (_source >> 24 == 0)
         return;
     ClippedQuad quad = ClippedQuad::ofSegment(x1, y1, x2, y2, width, _image.width, _image.height);
-    if (quad.isEmpty())
-        return;
-    // Rounding in the clip may stray a hair outside the image.
-    int left = std::clamp(quad.left(), 0, _image.width);
-    int right = std::clamp(quad.right(), 0, _image.width);
-    int top = std::clamp(quad.top(), 0, _image.height);
-    int bottom = std::clamp(quad.bottom(), 0, _image.height);
-    if (left >= right || top >= bottom)
-        return;
-
-    if (!_coverage.begin(quad))
+    if (quad.isEmpty() || !_coverage.begin(quad))
         return;
     SourceOverBlend::blendPolygon(_image, _coverage, _source, _kernel);
-    _touched.mark(left, top, right, bottom);
+    _touched.mark(_coverage.left(), _coverage.top(), _coverage.right(), _coverage.bottom());
 }

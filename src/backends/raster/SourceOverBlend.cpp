@@ -68,24 +68,13 @@ SourceOverBlend::Kernel SourceOverBlend::supported(Kernel wanted)
 }
 
 // In each row the polygon covers (ConvexCoverage, RowCoverage), pixel x takes
-// the coverage byte m of its part of the row,
-//     m = the row's inside byte             where x lies wholly between the sides,
-//     m = byteOf(D(x + 1) − D(x))           elsewhere,
-// and goes source-over through it (over()).
+// the coverage byte of its part of the row, m = byteOf(areaOf(x)), and goes
+// source-over through it (over()).
 void SourceOverBlend::blendRowScalar(std::uint8_t* pixels, int first, int end, const RowCoverage& row,
     std::uint32_t source)
 {
-    // D(x) of the last pixel whose area was taken, kept for the next one.
-    double areaLeft = row.areaLeftOf(first);
-    int areaLeftAt = first;
     for (int x = first; x < end; ++x) {
-        std::uint32_t coverage = row.insideCoverage;
-        if (x < row.insideFirst || x >= row.insideEnd) {
-            double areaRight = row.areaLeftOf(x + 1);
-            coverage = RowCoverage::byteOf(areaRight - (areaLeftAt == x ? areaLeft : row.areaLeftOf(x)));
-            areaLeft = areaRight;
-            areaLeftAt = x + 1;
-        }
+        std::uint32_t coverage = RowCoverage::byteOf(row.areaOf(x));
         if (coverage == 0)
             continue;
         std::uint32_t pixel;
@@ -97,14 +86,12 @@ void SourceOverBlend::blendRowScalar(std::uint8_t* pixels, int first, int end, c
 
 void SourceOverBlend::blendPolygon(ImageView image, ConvexCoverage& polygon, std::uint32_t source, Kernel kernel)
 {
-    switch (kernel) {
-    case Kernel::avx2:
+    // The vector kernels grow rows to whole groups of eight or four pixels, which the image must hold.
+    if (kernel == Kernel::avx2 && image.width >= 8)
         VectorKernels::blendAvx2(image, polygon, source);
-        return;
-    case Kernel::sse2:
+    else if (kernel != Kernel::scalar && image.width >= 4)
         VectorKernels::blendSse2(image, polygon, source);
-        return;
-    case Kernel::scalar:
+    else {
         RowCoverage row;
         for (int y = polygon.top(); y < polygon.bottom(); ++y) {
             if (polygon.row(y, row))

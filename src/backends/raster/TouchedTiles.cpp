@@ -10,17 +10,22 @@ TouchedTiles::TouchedTiles(int width, int height, int tileSize)
     , _rows((height + tileSize - 1) / tileSize)
     , _touched(static_cast<std::size_t>(_columns) * _rows, 0)
 {
+    while (1 << _tileShift < tileSize)
+        ++_tileShift;
 }
 
 void TouchedTiles::mark(int left, int top, int right, int bottom)
 {
     if (left >= right || top >= bottom)
         return;
-    int lastColumn = (right - 1) / _tileSize;
-    int lastRow = (bottom - 1) / _tileSize;
-    for (int row = top / _tileSize; row <= lastRow; ++row) {
+    // Shifts, not divisions: this runs for every stroke.
+    int lastColumn = (right - 1) >> _tileShift;
+    int lastRow = (bottom - 1) >> _tileShift;
+    for (int row = top >> _tileShift; row <= lastRow; ++row) {
         std::uint8_t* tiles = _touched.data() + static_cast<std::ptrdiff_t>(row) * _columns;
-        std::fill(tiles + left / _tileSize, tiles + lastColumn + 1, 1);
+        // A stroke spans a tile or two: a plain loop, not a call to memset.
+        for (int column = left >> _tileShift; column <= lastColumn; ++column)
+            tiles[column] = 1;
     }
     _any = true;
 }

@@ -10,6 +10,7 @@
 // below when both span the same columns.
 class TouchedTiles {
 public:
+    // `tileSize` is a power of two.
     TouchedTiles(int width, int height, int tileSize);
 
     // Marks every tile that meets the pixels [left, right) x [top, bottom), which lie inside the image.
@@ -22,6 +23,7 @@ private:
     int _width;
     int _height;
     int _tileSize;
+    int _tileShift = 0;
     int _columns;
     int _rows;
     std::vector<std::uint8_t> _touched;

@@ -30,19 +30,21 @@ struct Run {
     int end;
 };
 
-// [first, end) grown to a whole number of groups inside [0, width), where width allows.
+// [first, end) grown to a whole number of groups (of a power of two pixels) inside [0, width), where width allows.
 Run grown(int first, int end, int group, int width)
 {
-    int count = std::min((end - first + group - 1) / group * group, width);
+    int count = std::min((end - first + group - 1) & -group, width);
     int grownEnd = std::min(first + count, width);
     return { grownEnd - count, grownEnd };
 }
 
-// a × b / 255 rounded to nearest on eight 16-bit lanes; a × b + 128 fits in an unsigned 16-bit lane.
+// a × b / 255 rounded to nearest on eight 16-bit lanes. With q = a × b + 128,
+// which fits a lane, (q + (q >> 8)) >> 8 is (q × 257) >> 16: the high half of
+// one more multiplication.
 [[gnu::always_inline]] inline __m128i multiply(__m128i a, __m128i b)
 {
     __m128i product = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
-    return _mm_srli_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), 8);
+    return _mm_mulhi_epu16(product, _mm_set1_epi16(257));
 }
 
 // Two pixels in 16-bit lanes (B, G, R, A each): source × coverage over destination.
@@ -52,68 +54,6 @@ Run grown(int first, int end, int group, int width)
     __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(tinted, 0xFF), 0xFF);
     __m128i left = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
     return _mm_add_epi16(tinted, multiply(destination, left));
-}
-
-// A row's pieces with each value in both lanes, set once for all the row's groups.
-struct Pieces {
-    __m128d low[8];
-    __m128d high[8];
-    __m128d bend[8];
-    __m128d weight[8];
-    int count;
-
-    explicit Pieces(const RowCoverage& row)
-        : count(row.count)
-    {
-        for (int k = 0; k < count; ++k) {
-            low[k] = _mm_set1_pd(row.pieces[k].low);
-            high[k] = _mm_set1_pd(row.pieces[k].high);
-            bend[k] = _mm_set1_pd(row.pieces[k].bend);
-            weight[k] = _mm_set1_pd(row.pieces[k].weight);
-        }
-    }
-
-    // RowCoverage::areaLeftOf for the x in the two lanes.
-    __m128d areaLeftOf(__m128d x) const
-    {
-        __m128d area = _mm_setzero_pd();
-        for (int k = 0; k < count; ++k) {
-            __m128d across = _mm_sub_pd(_mm_min_pd(high[k], _mm_max_pd(low[k], x)), low[k]);
-            __m128d bent = _mm_mul_pd(bend[k], _mm_mul_pd(across, across));
-            __m128d beyond = _mm_mul_pd(weight[k], _mm_max_pd(_mm_setzero_pd(), _mm_sub_pd(x, high[k])));
-            area = _mm_add_pd(area, _mm_add_pd(bent, beyond));
-        }
-        return area;
-    }
-};
-
-// RowCoverage::byteOf for two areas, into the low two 32-bit lanes.
-__m128i bytesOf(__m128d area)
-{
-    __m128d rounded = _mm_min_pd(_mm_add_pd(area, _mm_set1_pd(0.5)), _mm_set1_pd(255));
-    return _mm_cvttpd_epi32(_mm_max_pd(rounded, _mm_setzero_pd()));
-}
-
-// The 32-bit lanes of `bytes` for pixels x to x + 3, with the row's inside byte where they lie wholly inside.
-[[gnu::always_inline]] inline __m128i withInside(__m128i bytes, const RowCoverage& row, int x)
-{
-    __m128i index = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
-    __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(index, _mm_set1_epi32(row.insideFirst - 1)),
-        _mm_cmpgt_epi32(_mm_set1_epi32(row.insideEnd), index));
-    return _mm_or_si128(_mm_and_si128(inside, _mm_set1_epi32(static_cast<int>(row.insideCoverage))),
-        _mm_andnot_si128(inside, bytes));
-}
-
-// The coverage bytes of pixels x to x + 3 in 32-bit lanes. `before` holds
-// D(x) in its upper lane and is left holding D(x + 4) there.
-__m128i coverageOf(const RowCoverage& row, const Pieces& pieces, int x, __m128d& before)
-{
-    __m128d nearer = pieces.areaLeftOf(_mm_setr_pd(x + 1, x + 2));
-    __m128d further = pieces.areaLeftOf(_mm_setr_pd(x + 3, x + 4));
-    __m128i nearerBytes = bytesOf(_mm_sub_pd(nearer, _mm_shuffle_pd(before, nearer, 1)));
-    __m128i furtherBytes = bytesOf(_mm_sub_pd(further, _mm_shuffle_pd(nearer, further, 1)));
-    before = further;
-    return withInside(_mm_unpacklo_epi64(nearerBytes, furtherBytes), row, x);
 }
 
 // Four pixels through the coverage bytes in the 32-bit lanes of `bytes`;
@@ -130,24 +70,97 @@ __m128i coverageOf(const RowCoverage& row, const Pieces& pieces, int x, __m128d&
     _mm_storeu_si128(at, _mm_packus_epi16(low, high));
 }
 
-// Pixels [first, end) of a row in groups of four; `before` holds D(first) in
-// its upper lane where `carried`.
-void blendFours(std::uint8_t* pixels, int first, int end, const RowCoverage& row, __m128i source, __m128d before,
-    bool carried)
+// A piece of a row with each value in every lane.
+struct Piece4 {
+    __m128 low;
+    __m128 width;
+    __m128 bend;
+    __m128 weight;
+
+    static Piece4 of(const RowCoverage::Piece& piece)
+    {
+        return { _mm_set1_ps(piece.low), _mm_set1_ps(piece.width), _mm_set1_ps(piece.bend), _mm_set1_ps(piece.weight) };
+    }
+
+    // RowCoverage::pieceArea for the u0 in the four lanes.
+    [[gnu::always_inline]] __m128 areaOf(__m128 u0) const
+    {
+        __m128 zero = _mm_setzero_ps();
+        __m128 one = _mm_set1_ps(1);
+        __m128 u = _mm_sub_ps(u0, low);
+        __m128 u1 = _mm_add_ps(u, one);
+        __m128 a = _mm_min_ps(width, _mm_max_ps(zero, u));
+        __m128 b = _mm_min_ps(width, _mm_max_ps(zero, u1));
+        __m128 swept = _mm_mul_ps(bend, _mm_mul_ps(_mm_sub_ps(b, a), _mm_add_ps(a, b)));
+        __m128 beyond = _mm_mul_ps(weight, _mm_min_ps(one, _mm_max_ps(zero, _mm_sub_ps(u1, width))));
+        return _mm_add_ps(swept, beyond);
+    }
+};
+
+// The pieces of a row with one on each side, held in registers for all its groups.
+struct TwoPieces4 {
+    Piece4 left;
+    Piece4 right;
+
+    static TwoPieces4 of(const RowCoverage& row) { return { Piece4::of(row.pieces[0]), Piece4::of(row.pieces[1]) }; }
+
+    __m128 areaOf(__m128 u0) const { return _mm_add_ps(left.areaOf(u0), right.areaOf(u0)); }
+};
+
+// Any row's pieces, summed from zero in the order of the row.
+struct AnyPieces4 {
+    const RowCoverage& row;
+
+    __m128 areaOf(__m128 u0) const
+    {
+        __m128 area = _mm_setzero_ps();
+        for (int k = 0; k < row.count; ++k)
+            area = _mm_add_ps(area, Piece4::of(row.pieces[k]).areaOf(u0));
+        return area;
+    }
+};
+
+// RowCoverage::byteOf for four areas, in 32-bit lanes.
+[[gnu::always_inline]] inline __m128i bytesOf(__m128 area)
 {
-    Pieces pieces(row);
-    for (int x = first; x < end; x += 4) {
-        __m128i bytes;
-        if (x >= row.insideFirst && x + 4 <= row.insideEnd) {
-            bytes = _mm_set1_epi32(static_cast<int>(row.insideCoverage));
-            carried = false;
-        } else {
-            if (!carried)
-                before = _mm_set1_pd(row.areaLeftOf(x));
-            carried = true;
-            bytes = coverageOf(row, pieces, x, before);
+    return _mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(area, _mm_set1_ps(0.5f)), _mm_set1_ps(255)));
+}
+
+// RowCoverage::areaOf as coverage bytes for pixels x to x + 3.
+template <typename Pieces>
+[[gnu::always_inline]] inline __m128i fourCoverages(const RowCoverage& row, const Pieces& pieces, int x)
+{
+    __m128 u0 = _mm_add_ps(_mm_set1_ps(static_cast<float>(x - row.first)), _mm_setr_ps(0, 1, 2, 3));
+    return bytesOf(pieces.areaOf(u0));
+}
+
+// Row y, grown to whole fours.
+template <typename Pieces>
+[[gnu::always_inline]] inline void blendRow(ImageView image, int y, const RowCoverage& row, const Pieces& pieces,
+    __m128i source)
+{
+    Run run = grown(row.first, row.end, 4, image.width);
+    std::uint8_t* pixels = image.row(y);
+    for (int x = run.first; x < run.end; x += 4)
+        blendFour(pixels + 4 * x, fourCoverages(row, pieces, x), source);
+}
+
+void blendPolygonSse2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
+{
+    __m128i source16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(source)), _mm_setzero_si128());
+    RowCoverage row;
+    for (int y = polygon.top(); y < polygon.bottom(); ++y) {
+        for (int end = polygon.straightRowsEnd(y); y < end; ++y) {
+            RowCoverage straight;
+            if (polygon.straightRow(y, straight))
+                blendRow(image, y, straight, TwoPieces4::of(straight), source16);
         }
-        blendFour(pixels + 4 * x, bytes, source);
+        if (y == polygon.bottom() || !polygon.row(y, row))
+            continue;
+        if (row.count == 2)
+            blendRow(image, y, row, TwoPieces4::of(row), source16);
+        else
+            blendRow(image, y, row, AnyPieces4 { row }, source16);
     }
 }
 #endif
@@ -156,7 +169,7 @@ void blendFours(std::uint8_t* pixels, int first, int end, const RowCoverage& row
 AVX2_FUNCTION inline __m256i multiply(__m256i a, __m256i b)
 {
     __m256i product = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
-    return _mm256_srli_epi16(_mm256_add_epi16(product, _mm256_srli_epi16(product, 8)), 8);
+    return _mm256_mulhi_epu16(product, _mm256_set1_epi16(257));
 }
 
 AVX2_FUNCTION inline __m256i over(__m256i source, __m256i coverage, __m256i destination)
@@ -165,89 +178,6 @@ AVX2_FUNCTION inline __m256i over(__m256i source, __m256i coverage, __m256i dest
     __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(tinted, 0xFF), 0xFF);
     __m256i left = _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
     return _mm256_add_epi16(tinted, multiply(destination, left));
-}
-
-AVX2_FUNCTION inline __m256d areaLeftOf(const RowCoverage& row, __m256d x)
-{
-    __m256d area = _mm256_setzero_pd();
-    for (int k = 0; k < row.count; ++k) {
-        const RowCoverage::Piece& piece = row.pieces[k];
-        __m256d low = _mm256_set1_pd(piece.low);
-        __m256d high = _mm256_set1_pd(piece.high);
-        __m256d across = _mm256_sub_pd(_mm256_min_pd(high, _mm256_max_pd(low, x)), low);
-        __m256d bent = _mm256_mul_pd(_mm256_set1_pd(piece.bend), _mm256_mul_pd(across, across));
-        __m256d beyond
-            = _mm256_mul_pd(_mm256_set1_pd(piece.weight), _mm256_max_pd(_mm256_setzero_pd(), _mm256_sub_pd(x, high)));
-        area = _mm256_add_pd(area, _mm256_add_pd(bent, beyond));
-    }
-    return area;
-}
-
-AVX2_FUNCTION inline __m128i bytesOf(__m256d area)
-{
-    __m256d rounded = _mm256_min_pd(_mm256_add_pd(area, _mm256_set1_pd(0.5)), _mm256_set1_pd(255));
-    return _mm256_cvttpd_epi32(_mm256_max_pd(rounded, _mm256_setzero_pd()));
-}
-
-// The area left of each lane's x minus that of the lane before; `before` holds
-// D(x) in its last lane and is left holding the last of `after`.
-AVX2_FUNCTION inline __m256d coveredBetween(__m256d& before, __m256d after)
-{
-    __m256d shifted = _mm256_shuffle_pd(_mm256_permute2f128_pd(before, after, 0x21), after, 5);
-    before = after;
-    return _mm256_sub_pd(after, shifted);
-}
-
-// A row's pieces for areaLeftOf; most rows have two, which stay in registers.
-struct TwoPieces {
-    __m256d low[2];
-    __m256d high[2];
-    __m256d bend[2];
-    __m256d weight[2];
-
-    AVX2_FUNCTION explicit TwoPieces(const RowCoverage& row)
-    {
-        for (int k = 0; k < 2; ++k) {
-            low[k] = _mm256_set1_pd(row.pieces[k].low);
-            high[k] = _mm256_set1_pd(row.pieces[k].high);
-            bend[k] = _mm256_set1_pd(row.pieces[k].bend);
-            weight[k] = _mm256_set1_pd(row.pieces[k].weight);
-        }
-    }
-
-    AVX2_FUNCTION __m256d areaLeftOf(__m256d x) const
-    {
-        __m256d area = _mm256_setzero_pd();
-        for (int k = 0; k < 2; ++k) {
-            __m256d across = _mm256_sub_pd(_mm256_min_pd(high[k], _mm256_max_pd(low[k], x)), low[k]);
-            __m256d bent = _mm256_mul_pd(bend[k], _mm256_mul_pd(across, across));
-            __m256d beyond = _mm256_mul_pd(weight[k], _mm256_max_pd(_mm256_setzero_pd(), _mm256_sub_pd(x, high[k])));
-            area = _mm256_add_pd(area, _mm256_add_pd(bent, beyond));
-        }
-        return area;
-    }
-};
-
-struct AnyPieces {
-    const RowCoverage& row;
-
-    AVX2_FUNCTION __m256d areaLeftOf(__m256d x) const { return ::areaLeftOf(row, x); }
-};
-
-// The coverage bytes of pixels x to x + 7 in 32-bit lanes; `before` as above.
-template <typename Pieces>
-AVX2_FUNCTION inline __m256i coverageOf(const RowCoverage& row, const Pieces& pieces, int x, __m256d& before)
-{
-    __m256d start = _mm256_set1_pd(x);
-    __m256d nearer = pieces.areaLeftOf(_mm256_add_pd(start, _mm256_setr_pd(1, 2, 3, 4)));
-    __m256d further = pieces.areaLeftOf(_mm256_add_pd(start, _mm256_setr_pd(5, 6, 7, 8)));
-    __m128i nearerBytes = bytesOf(coveredBetween(before, nearer));
-    __m128i furtherBytes = bytesOf(coveredBetween(before, further));
-    __m256i bytes = _mm256_inserti128_si256(_mm256_castsi128_si256(nearerBytes), furtherBytes, 1);
-    __m256i index = _mm256_add_epi32(_mm256_set1_epi32(x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-    __m256i inside = _mm256_and_si256(_mm256_cmpgt_epi32(index, _mm256_set1_epi32(row.insideFirst - 1)),
-        _mm256_cmpgt_epi32(_mm256_set1_epi32(row.insideEnd), index));
-    return _mm256_blendv_epi8(bytes, _mm256_set1_epi32(static_cast<int>(row.insideCoverage)), inside);
 }
 
 // Eight pixels through the coverage bytes in the 32-bit lanes of `bytes`: four in each 128-bit half.
@@ -267,53 +197,187 @@ AVX2_FUNCTION inline void blendEight(std::uint8_t* pixels, __m256i bytes, __m256
     _mm256_storeu_si256(at, _mm256_packus_epi16(first, second));
 }
 
-// Pixels [first, end) of a row, eight at a time, then four, then one by one.
-template <typename Pieces>
-AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, const RowCoverage& row,
-    const Pieces& pieces, std::uint32_t source)
+struct Piece8 {
+    __m256 low;
+    __m256 width;
+    __m256 bend;
+    __m256 weight;
+
+    AVX2_FUNCTION static Piece8 of(const RowCoverage::Piece& piece)
+    {
+        return { _mm256_set1_ps(piece.low), _mm256_set1_ps(piece.width), _mm256_set1_ps(piece.bend),
+            _mm256_set1_ps(piece.weight) };
+    }
+
+    AVX2_FUNCTION __m256 areaOf(__m256 u0) const
+    {
+        __m256 zero = _mm256_setzero_ps();
+        __m256 one = _mm256_set1_ps(1);
+        __m256 u = _mm256_sub_ps(u0, low);
+        __m256 u1 = _mm256_add_ps(u, one);
+        __m256 a = _mm256_min_ps(width, _mm256_max_ps(zero, u));
+        __m256 b = _mm256_min_ps(width, _mm256_max_ps(zero, u1));
+        __m256 swept = _mm256_mul_ps(bend, _mm256_mul_ps(_mm256_sub_ps(b, a), _mm256_add_ps(a, b)));
+        __m256 beyond = _mm256_mul_ps(weight, _mm256_min_ps(one, _mm256_max_ps(zero, _mm256_sub_ps(u1, width))));
+        return _mm256_add_ps(swept, beyond);
+    }
+};
+
+struct TwoPieces8 {
+    Piece8 left;
+    Piece8 right;
+
+    AVX2_FUNCTION static TwoPieces8 of(const RowCoverage& row)
+    {
+        return { Piece8::of(row.pieces[0]), Piece8::of(row.pieces[1]) };
+    }
+
+    AVX2_FUNCTION __m256 areaOf(__m256 u0) const { return _mm256_add_ps(left.areaOf(u0), right.areaOf(u0)); }
+};
+
+struct AnyPieces8 {
+    const RowCoverage& row;
+
+    AVX2_FUNCTION __m256 areaOf(__m256 u0) const
+    {
+        __m256 area = _mm256_setzero_ps();
+        for (int k = 0; k < row.count; ++k)
+            area = _mm256_add_ps(area, Piece8::of(row.pieces[k]).areaOf(u0));
+        return area;
+    }
+};
+
+AVX2_FUNCTION inline __m256i bytesOf(__m256 area)
 {
-    __m256i source16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(source)), _mm256_setzero_si256());
-    // Left of the row's first pixel nothing is covered.
-    __m256d before = _mm256_setzero_pd();
-    bool carried = true;
-    int x = first;
-    for (; x + 8 <= end; x += 8) {
-        __m256i bytes;
-        if (x >= row.insideFirst && x + 8 <= row.insideEnd) {
-            bytes = _mm256_set1_epi32(static_cast<int>(row.insideCoverage));
-            carried = false;
-        } else {
-            if (!carried)
-                before = _mm256_set1_pd(row.areaLeftOf(x));
-            carried = true;
-            bytes = coverageOf(row, pieces, x, before);
+    return _mm256_cvttps_epi32(_mm256_min_ps(_mm256_add_ps(area, _mm256_set1_ps(0.5f)), _mm256_set1_ps(255)));
+}
+
+// RowCoverage::areaOf as coverage bytes for pixels x to x + 7 of a row that starts at `first`.
+template <typename Pieces>
+AVX2_FUNCTION inline __m256i eightCoverages(int first, const Pieces& pieces, int x)
+{
+    __m256 u0 = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(x - first)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+    return bytesOf(pieces.areaOf(u0));
+}
+
+// Pixels [first, end) of a row, grown to whole eights.
+template <typename Pieces>
+AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, int width, const Pieces& pieces,
+    __m256i source)
+{
+    Run run = grown(first, end, 8, width);
+    // Most rows are one group: a do-while spares them the loop's set-up.
+    int x = run.first;
+    do {
+        blendEight(pixels + 4 * x, eightCoverages(first, pieces, x), source);
+        x += 8;
+    } while (x < run.end);
+}
+
+// Straight rows y to y + 3 worked out together, each lane doing for its row
+// what ConvexCoverage::straightRow() and RowCoverage::setStraight() do.
+struct FourStraightRows {
+    alignas(16) int first[4];
+    alignas(16) int end[4];
+    alignas(16) float leftLow[4];
+    alignas(16) float leftWidth[4];
+    alignas(16) float rightLow[4];
+    alignas(16) float rightWidth[4];
+    alignas(16) float leftWeight[4];
+    alignas(16) float rightWeight[4];
+    // Each side's x at the bottom of each row.
+    alignas(32) double leftX[4];
+    alignas(32) double rightX[4];
+
+    AVX2_FUNCTION FourStraightRows(const ConvexCoverage::StraightSides& sides, int y, double leftAbove,
+        double rightAbove)
+    {
+        __m256d rows = _mm256_add_pd(_mm256_set1_pd(y), _mm256_setr_pd(0, 1, 2, 3));
+        __m256d from = _mm256_max_pd(_mm256_set1_pd(sides.topY), rows);
+        __m256d to = _mm256_min_pd(_mm256_set1_pd(sides.bottomY), _mm256_add_pd(rows, _mm256_set1_pd(1)));
+        __m256d leftNext = xAt(sides.left, to);
+        __m256d rightNext = xAt(sides.right, to);
+        __m256d leftPrevious = above(leftNext, leftAbove);
+        __m256d rightPrevious = above(rightNext, rightAbove);
+        __m256d leftLowX = _mm256_min_pd(leftNext, leftPrevious);
+        __m256d leftHighX = _mm256_max_pd(leftNext, leftPrevious);
+        __m256d rightLowX = _mm256_min_pd(rightNext, rightPrevious);
+        __m256d rightHighX = _mm256_max_pd(rightNext, rightPrevious);
+        __m128i firsts = _mm256_cvttpd_epi32(leftLowX);
+        __m256d origin = _mm256_cvtepi32_pd(firsts);
+        _mm_store_si128(reinterpret_cast<__m128i*>(first), firsts);
+        _mm_store_si128(reinterpret_cast<__m128i*>(end),
+            _mm256_cvttpd_epi32(_mm256_round_pd(rightHighX, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC)));
+        _mm_store_ps(leftLow, _mm256_cvtpd_ps(_mm256_sub_pd(leftLowX, origin)));
+        _mm_store_ps(leftWidth, _mm256_cvtpd_ps(_mm256_sub_pd(leftHighX, leftLowX)));
+        _mm_store_ps(rightLow, _mm256_cvtpd_ps(_mm256_sub_pd(rightLowX, origin)));
+        _mm_store_ps(rightWidth, _mm256_cvtpd_ps(_mm256_sub_pd(rightHighX, rightLowX)));
+        __m128 weight = _mm256_cvtpd_ps(_mm256_mul_pd(_mm256_set1_pd(256), _mm256_sub_pd(to, from)));
+        _mm_store_ps(leftWeight, weight);
+        _mm_store_ps(rightWeight, _mm_xor_ps(weight, _mm_set1_ps(-0.0f)));
+        _mm256_store_pd(leftX, leftNext);
+        _mm256_store_pd(rightX, rightNext);
+    }
+
+    // ConvexCoverage::Line::xAt at four heights.
+    AVX2_FUNCTION static __m256d xAt(const ConvexCoverage::Line& line, __m256d y)
+    {
+        __m256d x = _mm256_add_pd(_mm256_set1_pd(line.start.x),
+            _mm256_mul_pd(_mm256_sub_pd(y, _mm256_set1_pd(line.start.y)), _mm256_set1_pd(line.slope)));
+        x = _mm256_min_pd(_mm256_set1_pd(line.highX), _mm256_max_pd(_mm256_set1_pd(line.lowX), x));
+        return _mm256_blendv_pd(x, _mm256_set1_pd(line.endX), _mm256_cmp_pd(y, _mm256_set1_pd(line.endY), _CMP_EQ_OQ));
+    }
+
+    // Each row's x at its top: the bottom of the row above.
+    AVX2_FUNCTION static __m256d above(__m256d below, double first)
+    {
+        return _mm256_blend_pd(_mm256_permute4x64_pd(below, _MM_SHUFFLE(2, 1, 0, 0)), _mm256_set1_pd(first), 1);
+    }
+};
+
+// Straight rows [y, end) of the polygon, four worked out at a time.
+AVX2_FUNCTION inline void blendStraightRows(ImageView image, ConvexCoverage& polygon, int y, int end, __m256i source)
+{
+    ConvexCoverage::StraightSides sides = polygon.straightSides();
+    __m256 leftBend = _mm256_set1_ps(sides.left.bend);
+    __m256 rightBend = _mm256_set1_ps(-sides.right.bend);
+    double leftX = sides.leftX;
+    double rightX = sides.rightX;
+    std::uint8_t* pixels = image.row(y);
+    for (; y < end; y += 4) {
+        FourStraightRows rows(sides, y, leftX, rightX);
+        int count = std::min(4, end - y);
+        for (int k = 0; k < count; ++k, pixels += image.stride) {
+            if (rows.first[k] >= rows.end[k])
+                continue;
+            TwoPieces8 pieces { { _mm256_set1_ps(rows.leftLow[k]), _mm256_set1_ps(rows.leftWidth[k]), leftBend,
+                                    _mm256_set1_ps(rows.leftWeight[k]) },
+                { _mm256_set1_ps(rows.rightLow[k]), _mm256_set1_ps(rows.rightWidth[k]), rightBend,
+                    _mm256_set1_ps(rows.rightWeight[k]) } };
+            blendRow(pixels, rows.first[k], rows.end[k], image.width, pieces, source);
         }
-        blendEight(pixels + 4 * x, bytes, source16);
+        leftX = rows.leftX[count - 1];
+        rightX = rows.rightX[count - 1];
     }
-    if (x + 4 <= end) {
-        if (!carried)
-            before = _mm256_set1_pd(row.areaLeftOf(x));
-        __m256d after = pieces.areaLeftOf(_mm256_add_pd(_mm256_set1_pd(x), _mm256_setr_pd(1, 2, 3, 4)));
-        __m128i bytes = withInside(bytesOf(coveredBetween(before, after)), row, x);
-        blendFour(pixels + 4 * x, bytes, _mm256_castsi256_si128(source16));
-        x += 4;
-    }
-    // Only in an image narrower than four pixels.
-    if (x < end)
-        SourceOverBlend::blendRowScalar(pixels, x, end, row, source);
+    polygon.passStraightRows(leftX, rightX);
 }
 
 AVX2_FUNCTION void blendPolygonAvx2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
 {
+    __m256i source16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(source)), _mm256_setzero_si256());
     RowCoverage row;
     for (int y = polygon.top(); y < polygon.bottom(); ++y) {
-        if (!polygon.row(y, row))
+        int end = polygon.straightRowsEnd(y);
+        if (y < end) {
+            blendStraightRows(image, polygon, y, end, source16);
+            y = end;
+        }
+        if (y == polygon.bottom() || !polygon.row(y, row))
             continue;
-        Run run = grown(row.first, row.end, 4, image.width);
         if (row.count == 2)
-            blendRow(image.row(y), run.first, run.end, row, TwoPieces(row), source);
+            blendRow(image.row(y), row.first, row.end, image.width, TwoPieces8::of(row), source16);
         else
-            blendRow(image.row(y), run.first, run.end, row, AnyPieces { row }, source);
+            blendRow(image.row(y), row.first, row.end, image.width, AnyPieces8 { row }, source16);
     }
 }
 #endif
@@ -342,19 +406,7 @@ bool VectorKernels::avx2Available()
 void VectorKernels::blendSse2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
 {
 #if VORPI_SSE2
-    __m128i source16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(source)), _mm_setzero_si128());
-    RowCoverage row;
-    for (int y = polygon.top(); y < polygon.bottom(); ++y) {
-        if (!polygon.row(y, row))
-            continue;
-        Run run = grown(row.first, row.end, 4, image.width);
-        int fours = (run.end - run.first) / 4 * 4;
-        // Left of the row's first pixel nothing is covered.
-        blendFours(image.row(y), run.first, run.first + fours, row, source16, _mm_setzero_pd(), true);
-        // Only in an image narrower than four pixels.
-        if (fours < run.end - run.first)
-            SourceOverBlend::blendRowScalar(image.row(y), run.first + fours, run.end, row, source);
-    }
+    blendPolygonSse2(image, polygon, source);
 #else
     (void)image, (void)polygon, (void)source;
 #endif
