@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <functional>
 #include <limits>
-#include <semaphore>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -49,33 +49,17 @@ Calls reshapedByHand(std::uint32_t seed, CGSize first, CGSize second)
     return surface.calls();
 }
 
-// Threads 0 and 1 taking turns: at every colour it sets, a thread hands the
-// turn to the other and waits for it back, so that each is inside a frame
-// while the other draws. Once one has finished, the other runs on alone.
-struct TakingTurns {
-    static inline thread_local int self = 0;
-    std::counting_semaphore<> turn[2] { std::counting_semaphore<>(0), std::counting_semaphore<>(0) };
-    std::atomic<bool> finished[2] {};
-
-    // Hands the turn to the other thread, for good when this one is finishing, and waits for it back.
-    void pass(bool finishing = false)
-    {
-        finished[self] = finishing;
-        turn[1 - self].release();
-        if (!finishing && !finished[1 - self])
-            turn[self].acquire();
-    }
-};
-
-struct TurnTakingSurface final : DrawingSurface {
-    TakingTurns& turns;
+// Records what is drawn; at the first colour it runs `between` on another
+// thread, in the middle of the frame, and waits for it.
+struct InterruptedSurface final : DrawingSurface {
     RecordingSurface recording;
+    std::function<void()> between;
 
-    explicit TurnTakingSurface(TakingTurns& turns) : turns(turns) {}
     void setColor(double red, double green, double blue, double alpha) override
     {
         recording.setColor(red, green, blue, alpha);
-        turns.pass();
+        if (between)
+            std::thread(std::exchange(between, nullptr)).join();
     }
     void strokeSegment(double x1, double y1, double x2, double y2, double width) override
     {
@@ -85,7 +69,9 @@ struct TurnTakingSurface final : DrawingSurface {
 
 }
 
-TEST(Session, DrawsItsSoloFramesWhateverRunsBetweenThem)
+// Between its frames, and in the middle of one on another thread: a session
+// there sees nothing of this one's frame, and a draw there takes nothing from it.
+TEST(Session, DrawsItsSoloFramesWhateverRunsBetweenThemOrBesideThem)
 {
     // What is current around the sessions must stay untouched while they run.
     ScriptedSources outside({ 0 }, { 0 }, { 0 });
@@ -94,7 +80,14 @@ TEST(Session, DrawsItsSoloFramesWhateverRunsBetweenThem)
     // The same seed in another area, and as a preview: neither may borrow the other's draws.
     ScreenSaverSession a(fullHd, false, RandomSources::seeded(3));
     ScreenSaverSession b(small, true, RandomSources::seeded(3));
-    RecordingSurface surfaceA, surfaceB;
+    InterruptedSurface surfaceA;
+    RecordingSurface surfaceB;
+    Calls beside;
+    surfaceA.between = [&] {
+        EXPECT_EQ(DrawingSurface::current(), nullptr);
+        RandomSources::current().random();
+        beside = solo(11, small);
+    };
     a.frame(surfaceA);
     a.start();
     b.start();
@@ -109,35 +102,13 @@ TEST(Session, DrawsItsSoloFramesWhateverRunsBetweenThem)
         a.frame(surfaceA);
         b.frame(surfaceB);
     }
-    EXPECT_EQ(surfaceA.calls(), solo(3, fullHd));
+    EXPECT_EQ(surfaceA.recording.calls(), solo(3, fullHd));
     EXPECT_EQ(surfaceB.calls(), solo(3, small));
+    EXPECT_EQ(beside, solo(11, small));
     EXPECT_EQ(a.framesRun(), frames);
     EXPECT_EQ(a.interval(), 1.0 / 30);
     EXPECT_EQ(outside.randomDraws(), 0u);
     EXPECT_TRUE(outsideSurface.calls().empty());
-}
-
-TEST(Session, SessionsOnTwoThreadsEachDrawTheirSoloFrames)
-{
-    TakingTurns turns;
-    Calls drawn[2];
-    auto run = [&](int self, std::uint32_t seed, CGSize size) {
-        TakingTurns::self = self;
-        if (self == 1)
-            turns.turn[1].acquire();
-        ScreenSaverSession session(size, false, RandomSources::seeded(seed));
-        TurnTakingSurface surface(turns);
-        session.start();
-        for (int i = 0; i < frames; ++i)
-            session.frame(surface);
-        turns.pass(true);
-        drawn[self] = surface.recording.calls();
-    };
-    std::thread first(run, 0, 3u, fullHd), second(run, 1, 11u, small);
-    first.join();
-    second.join();
-    EXPECT_EQ(drawn[0], solo(3, fullHd));
-    EXPECT_EQ(drawn[1], solo(11, small));
 }
 
 TEST(Session, AReshapeDrawsOnFromTheSameSourcesAndKeepsItsState)

@@ -71,17 +71,10 @@ std::string ChildProcess::standardError() const
 
 std::pair<std::chrono::milliseconds, long> ChildProcess::usage() const
 {
-    std::string proc = "/proc/" + std::to_string(_pid), field, sleeps;
-    std::ifstream stat(proc + "/stat"), status(proc + "/status");
-    // After the command name, which may hold spaces: utime and stime, fields 14 and 15, in clock ticks.
-    std::getline(stat, field, ')');
-    for (int skipped = 0; skipped < 11; ++skipped)
-        stat >> field;
-    long userTicks = 0, systemTicks = 0;
-    stat >> userTicks >> systemTicks;
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("voluntary_ctxt_switches:"))
-            sleeps = line.substr(line.find(':') + 1);
-    // std::stol throws when the files could not be read.
-    return { std::chrono::milliseconds((userTicks + systemTicks) * 1000 / sysconf(_SC_CLK_TCK)), std::stol(sleeps) };
+    // Nanoseconds on a processor, nanoseconds waiting for one, and how often it was put on one.
+    std::ifstream schedule("/proc/" + std::to_string(_pid) + "/schedstat");
+    long long running = -1, waiting = 0, runs = 0;
+    if (!(schedule >> running >> waiting >> runs))
+        throw std::runtime_error("cannot read /proc/" + std::to_string(_pid) + "/schedstat");
+    return { std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::nanoseconds(running)), runs };
 }

@@ -30,7 +30,7 @@ public:
     // The exit status (128 + N for death by signal N), or nothing if it still runs after `limit`.
     std::optional<int> waitForExit(std::chrono::milliseconds limit);
     std::string standardError() const;
-    // Processor time used so far, and how often it went to sleep, from /proc.
+    // Processor time used so far, and how often it was put on a processor (each wake-up is one), from /proc.
     std::pair<std::chrono::milliseconds, long> usage() const;
 
 private:

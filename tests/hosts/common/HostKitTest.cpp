@@ -14,7 +14,7 @@ namespace {
 
 std::string refusal(const std::vector<std::string>& arguments, OptionReader::Dashes dashes = OptionReader::Dashes::Two)
 {
-    try {
+    return refusalFrom([&] {
         OptionReader reader(arguments, dashes);
         while (auto name = reader.next()) {
             if (*name == "flag")
@@ -26,10 +26,7 @@ std::string refusal(const std::vector<std::string>& arguments, OptionReader::Das
             else
                 reader.unknown();
         }
-    } catch (const OptionError& error) {
-        return error.what();
-    }
-    return "";
+    });
 }
 
 }

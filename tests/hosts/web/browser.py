@@ -39,14 +39,13 @@ class Site:
 
         self._server = http.server.ThreadingHTTPServer(
             ('127.0.0.1', 0), functools.partial(Handler, directory=folder))
-        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
-        self._thread.start()
+        threading.Thread(target=self._server.serve_forever, daemon=True).start()
         self.url = 'http://127.0.0.1:%d/' % self._server.server_address[1]
 
     def close(self):
+        # Returns once serve_forever has.
         self._server.shutdown()
         self._server.server_close()
-        self._thread.join(10)
 
     def __enter__(self):
         return self

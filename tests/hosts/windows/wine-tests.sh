@@ -81,8 +81,6 @@ done
 # /s. While no Wine program runs, xdotool cannot move Xvfb's pointer from the
 # centre of the screen: the jitter is relative to where the pointer is.
 check "/s opens a full-screen window" start_saver vorpi /s
-rate=$(timeout 20 wine "$probe" rate 2000 | tr -d '\r')
-check "/s runs at the view's 30 frames a second ($rate)" awk "BEGIN { exit !($rate >= 24 && $rate <= 36) }"
 check "/s lets monitor power requests through and holds back another screen saver" \
     timeout 30 wine "$probe" syscommands "Z:${programs//\//\\}\\syscommand-hook.dll"
 xdotool mousemove_relative 2 0 sleep 0.2 mousemove_relative -- -2 2 sleep 0.2 mousemove_relative 1 -2
@@ -95,7 +93,7 @@ for ender in "click 1" "mousemove 100 100"; do
 done
 
 # /p inside a window of another program: the probe plays Screen Saver Settings.
-check "/p draws as a child at its parent's size, only while shown, and ends with it" \
+check "/p draws as a child at its parent's size, 30 frames a second only while shown, and ends with it" \
     timeout 60 wine "$probe" preview "Z:${scr//\//\\}"
 
 # A seed and a delay in the registry: /s draws what that seed draws anywhere,

@@ -380,8 +380,6 @@ TEST_F(VorpiOnXvfb, FollowsWhatHappensToItsWindow)
     Window target = makeWindow(20, 20, 240, 180, 0x000000);
     auto vorpi = startVorpi({ "-window-id", hex(target), "-seed", "6" });
     ASSERT_TRUE(eventually([&] { return capture(target).showsCreatures(); }));
-    std::ifstream maps("/proc/" + std::to_string(vorpi->pid()) + "/maps");
-    EXPECT_NE((std::ostringstream() << maps.rdbuf()).str().find("SYSV"), std::string::npos) << "no X shared memory";
 
     for (bool covered : { false, true }) {
         SCOPED_TRACE(covered ? "fully covered" : "unmapped");
@@ -392,10 +390,10 @@ TEST_F(VorpiOnXvfb, FollowsWhatHappensToItsWindow)
         // A whole second without a frame, once a frame that was under way has ended.
         long frames = 0;
         EXPECT_TRUE(eventually([&] {
-            auto [cpu, sleeps] = vorpi->usage();
+            auto [cpu, runs] = vorpi->usage();
             frames = cardinal(target, "vorpi.frames");
             std::this_thread::sleep_for(1s);
-            return vorpi->usage().second - sleeps <= 1 && vorpi->usage().first - cpu <= 20ms;
+            return vorpi->usage().second - runs <= 1 && vorpi->usage().first - cpu <= 20ms;
         }));
         covered ? XDestroyWindow(display, cover) : XMapWindow(display, target);
         auto [later, shown] = betweenFrames(*vorpi, target, frames + 10);
