@@ -94,7 +94,7 @@ MUTATIONS = [
     ("if (!(width > 0) || !(length > 0) || !std::isfinite(length))", "if (!(width > 0) || !std::isfinite(length))"),
     ("return point.x >= 0 && point.x <= right && point.y >= 0 && point.y <= bottom;", "return point.x >= 0 && point.x <= right && point.y >= 0;"),
     ("corner = { std::clamp(corner.x, 0.0, right), std::clamp(corner.y, 0.0, bottom) };", ";"),
-    ("int lastColumn = (right - 1) / _tileSize;", "int lastColumn = (right - 2) / _tileSize;"),
+    ("int lastColumn = (right - 1) >> _tileShift;", "int lastColumn = (right - 2) >> _tileShift;"),
     ("int height = std::min(_tileSize, _height - top);", "int height = _tileSize;"),
     ("above->height += height;", "areas.push_back({ left, top, width, height });"),
     ("std::fill(_touched.begin(), _touched.end(), 0);", ";"),
