@@ -3,6 +3,7 @@
 #include "SourceOverBlend.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__) && !defined(VORPI_NO_SIMD)
 #define VORPI_SSE2 1
@@ -134,15 +135,24 @@ template <typename Pieces>
     return bytesOf(pieces.areaOf(u0));
 }
 
-// Row y, grown to whole fours.
+// Row y, grown to whole fours. Where the image is narrower than that, the
+// last few pixels are blended in a copy, so that no lane reaches past the image.
 template <typename Pieces>
 [[gnu::always_inline]] inline void blendRow(ImageView image, int y, const RowCoverage& row, const Pieces& pieces,
     __m128i source)
 {
     Run run = grown(row.first, row.end, 4, image.width);
     std::uint8_t* pixels = image.row(y);
-    for (int x = run.first; x < run.end; x += 4)
+    int x = run.first;
+    for (; x + 4 <= run.end; x += 4)
         blendFour(pixels + 4 * x, fourCoverages(row, pieces, x), source);
+    if (x < run.end) {
+        alignas(16) std::uint8_t copy[16] = {};
+        std::size_t bytes = 4 * static_cast<std::size_t>(run.end - x);
+        std::memcpy(copy, pixels + 4 * x, bytes);
+        blendFour(copy, fourCoverages(row, pieces, x), source);
+        std::memcpy(pixels + 4 * x, copy, bytes);
+    }
 }
 
 void blendPolygonSse2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
@@ -260,18 +270,23 @@ AVX2_FUNCTION inline __m256i eightCoverages(int first, const Pieces& pieces, int
     return bytesOf(pieces.areaOf(u0));
 }
 
-// Pixels [first, end) of a row, grown to whole eights.
+// Pixels [first, end) of a row, grown to whole eights, the last few in a copy
+// where the image is narrower than that.
 template <typename Pieces>
 AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, int width, const Pieces& pieces,
     __m256i source)
 {
     Run run = grown(first, end, 8, width);
-    // Most rows are one group: a do-while spares them the loop's set-up.
     int x = run.first;
-    do {
+    for (; x + 8 <= run.end; x += 8)
         blendEight(pixels + 4 * x, eightCoverages(first, pieces, x), source);
-        x += 8;
-    } while (x < run.end);
+    if (x < run.end) {
+        alignas(32) std::uint8_t copy[32] = {};
+        std::size_t bytes = 4 * static_cast<std::size_t>(run.end - x);
+        std::memcpy(copy, pixels + 4 * x, bytes);
+        blendEight(copy, eightCoverages(first, pieces, x), source);
+        std::memcpy(pixels + 4 * x, copy, bytes);
+    }
 }
 
 // Straight rows y to y + 3 worked out together, each lane doing for its row
