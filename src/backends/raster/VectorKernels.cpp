@@ -135,8 +135,17 @@ template <typename Pieces>
     return bytesOf(pieces.areaOf(u0));
 }
 
-// Row y, grown to whole fours. Where the image is narrower than that, the
-// last few pixels are blended in a copy, so that no lane reaches past the image.
+// Fewer than four pixels at the image's right edge, blended in a copy.
+[[gnu::noinline]] void blendFewInCopy(std::uint8_t* pixels, int count, __m128i bytes, __m128i source)
+{
+    alignas(16) std::uint8_t copy[16] = {};
+    std::memcpy(copy, pixels, 4 * static_cast<std::size_t>(count));
+    blendFour(copy, bytes, source);
+    std::memcpy(pixels, copy, 4 * static_cast<std::size_t>(count));
+}
+
+// Row y, grown to whole fours, the last few in a copy where the image is
+// narrower than that, so that no lane reaches past the image.
 template <typename Pieces>
 [[gnu::always_inline]] inline void blendRow(ImageView image, int y, const RowCoverage& row, const Pieces& pieces,
     __m128i source)
@@ -146,13 +155,8 @@ template <typename Pieces>
     int x = run.first;
     for (; x + 4 <= run.end; x += 4)
         blendFour(pixels + 4 * x, fourCoverages(row, pieces, x), source);
-    if (x < run.end) {
-        alignas(16) std::uint8_t copy[16] = {};
-        std::size_t bytes = 4 * static_cast<std::size_t>(run.end - x);
-        std::memcpy(copy, pixels + 4 * x, bytes);
-        blendFour(copy, fourCoverages(row, pieces, x), source);
-        std::memcpy(pixels + 4 * x, copy, bytes);
-    }
+    if (x < run.end)
+        blendFewInCopy(pixels + 4 * x, run.end - x, fourCoverages(row, pieces, x), source);
 }
 
 void blendPolygonSse2(ImageView image, ConvexCoverage& polygon, std::uint32_t source)
@@ -270,23 +274,26 @@ AVX2_FUNCTION inline __m256i eightCoverages(int first, const Pieces& pieces, int
     return bytesOf(pieces.areaOf(u0));
 }
 
+[[gnu::noinline]] AVX2_FUNCTION void blendFewInCopy(std::uint8_t* pixels, int count, __m256i bytes, __m256i source)
+{
+    alignas(32) std::uint8_t copy[32] = {};
+    std::memcpy(copy, pixels, 4 * static_cast<std::size_t>(count));
+    blendEight(copy, bytes, source);
+    std::memcpy(pixels, copy, 4 * static_cast<std::size_t>(count));
+}
+
 // Pixels [first, end) of a row, grown to whole eights, the last few in a copy
 // where the image is narrower than that.
 template <typename Pieces>
-AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, int width, const Pieces& pieces,
-    __m256i source)
+[[gnu::always_inline]] AVX2_FUNCTION inline void blendRow(std::uint8_t* pixels, int first, int end, int width,
+    const Pieces& pieces, __m256i source)
 {
     Run run = grown(first, end, 8, width);
     int x = run.first;
     for (; x + 8 <= run.end; x += 8)
         blendEight(pixels + 4 * x, eightCoverages(first, pieces, x), source);
-    if (x < run.end) {
-        alignas(32) std::uint8_t copy[32] = {};
-        std::size_t bytes = 4 * static_cast<std::size_t>(run.end - x);
-        std::memcpy(copy, pixels + 4 * x, bytes);
-        blendEight(copy, eightCoverages(first, pieces, x), source);
-        std::memcpy(pixels + 4 * x, copy, bytes);
-    }
+    if (x < run.end)
+        blendFewInCopy(pixels + 4 * x, run.end - x, eightCoverages(first, pieces, x), source);
 }
 
 // Straight rows y to y + 3 worked out together, each lane doing for its row
