@@ -237,7 +237,7 @@ x11AndListRows() (
     printf '%-40s %7s %9d  %s\n' "xscreensaver-add, 12 at once, 10 times" "$worst" $((($(now) - start) / 1000000)) \
         "backup whole: $whole/10, Vorpi once: $once/10"
 
-    if [ "$(id -u)" = 0 ] && mkdir "$work/small" && mount -t tmpfs -o size=64k tmpfs "$work/small" 2>/dev/null; then
+    if [ "$(id -u)" = 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=64k tmpfs "$work/small" 2>/dev/null; then
         home=$work/small
         cp "$fixture" "$home/.xscreensaver"
         cat /dev/zero >"$home/fill" 2>/dev/null

@@ -41,6 +41,7 @@ start_sway() {
         WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$runtime/config" >/dev/null 2>&1 &
     server=$!
     pids="$server $pids"
+    rm -f "$work/socket"
     (while ! ls "$runtime" | grep -x 'wayland-[0-9]*'; do sleep 0.1; done) >"$work/socket" &
     pids="$! $pids"
     await sway "$work/socket"

@@ -73,7 +73,7 @@
   }
 
   function requestFrame() {
-    if (!stepped && !frameRequest)
+    if (!stepped && !stopped && !frameRequest)
       frameRequest = requestAnimationFrame(tick);
   }
 
