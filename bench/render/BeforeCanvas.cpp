@@ -214,10 +214,13 @@ void BeforeCanvas::strokeSegment(double x1, double y1, double x2, double y2, dou
     ClippedQuad quad = ClippedQuad::ofSegment(x1, y1, x2, y2, width, _image.width, _image.height);
     if (quad.isEmpty())
         return;
-    int left = std::clamp(quad.left(), 0, _image.width);
-    int right = std::clamp(quad.right(), 0, _image.width);
-    int top = std::clamp(quad.top(), 0, _image.height);
-    int bottom = std::clamp(quad.bottom(), 0, _image.height);
+    double lowX = quad[0].x, highX = lowX, lowY = quad[0].y, highY = lowY;
+    for (int i = 1; i < quad.size(); ++i) {
+        lowX = std::min(lowX, quad[i].x), highX = std::max(highX, quad[i].x);
+        lowY = std::min(lowY, quad[i].y), highY = std::max(highY, quad[i].y);
+    }
+    int left = static_cast<int>(std::floor(lowX)), right = static_cast<int>(std::ceil(highX));
+    int top = static_cast<int>(std::floor(lowY)), bottom = static_cast<int>(std::ceil(highY));
     if (left >= right || top >= bottom)
         return;
     for (int bandTop = top; bandTop < bottom;) {

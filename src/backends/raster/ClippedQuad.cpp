@@ -82,32 +82,3 @@ void ClippedQuad::clip(int clipWidth, int clipHeight)
         corner = { std::clamp(corner.x, 0.0, right), std::clamp(corner.y, 0.0, bottom) };
     }
 }
-
-int ClippedQuad::left() const
-{
-    return static_cast<int>(std::floor(extreme(&Point::x, [](double a, double b) { return std::min(a, b); })));
-}
-
-int ClippedQuad::top() const
-{
-    return static_cast<int>(std::floor(extreme(&Point::y, [](double a, double b) { return std::min(a, b); })));
-}
-
-int ClippedQuad::right() const
-{
-    return static_cast<int>(std::ceil(extreme(&Point::x, [](double a, double b) { return std::max(a, b); })));
-}
-
-int ClippedQuad::bottom() const
-{
-    return static_cast<int>(std::ceil(extreme(&Point::y, [](double a, double b) { return std::max(a, b); })));
-}
-
-template <typename Pick>
-double ClippedQuad::extreme(double Point::*coordinate, Pick pick) const
-{
-    double found = _corners[0].*coordinate;
-    for (int i = 1; i < _count; ++i)
-        found = pick(found, _corners[i].*coordinate);
-    return found;
-}

@@ -21,17 +21,8 @@ public:
     int size() const { return _count; }
     const Point& operator[](int index) const { return _corners[index]; }
 
-    // Bounding box in whole pixels: [left, right) x [top, bottom), inside the clip.
-    int left() const;
-    int top() const;
-    int right() const;
-    int bottom() const;
-
 private:
     void clip(int clipWidth, int clipHeight);
-    // The least or greatest of one coordinate over the corners, as `pick` chooses.
-    template <typename Pick>
-    double extreme(double Point::*coordinate, Pick pick) const;
 
     std::array<Point, 8> _corners {};
     int _count = 0;

@@ -2,7 +2,6 @@
 
 #include "ClippedQuad.hpp"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>

@@ -86,10 +86,9 @@ void SourceOverBlend::blendRowScalar(std::uint8_t* pixels, int first, int end, c
 
 void SourceOverBlend::blendPolygon(ImageView image, ConvexCoverage& polygon, std::uint32_t source, Kernel kernel)
 {
-    // The vector kernels grow rows to whole groups of eight or four pixels, which the image must hold.
-    if (kernel == Kernel::avx2 && image.width >= 8)
+    if (kernel == Kernel::avx2)
         VectorKernels::blendAvx2(image, polygon, source);
-    else if (kernel != Kernel::scalar && image.width >= 4)
+    else if (kernel == Kernel::sse2)
         VectorKernels::blendSse2(image, polygon, source);
     else {
         RowCoverage row;

@@ -15,7 +15,6 @@ public:
 
     // Marks every tile that meets the pixels [left, right) x [top, bottom), which lie inside the image.
     void mark(int left, int top, int right, int bottom);
-    void markAll() { mark(0, 0, _width, _height); }
     // The touched areas, clipped to the image, and a fresh start.
     std::vector<PixelRect> take();
 

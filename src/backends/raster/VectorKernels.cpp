@@ -1,7 +1,5 @@
 #include "VectorKernels.hpp"
 
-#include "SourceOverBlend.hpp"
-
 #include <algorithm>
 #include <cstring>
 

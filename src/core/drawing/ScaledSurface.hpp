@@ -13,7 +13,6 @@ public:
     {
     }
 
-    double scale() const { return _scale; }
 
     void setColor(double red, double green, double blue, double alpha) override
     {

@@ -50,7 +50,7 @@ TraceReader TraceReader::parse(std::string_view text)
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
         ++lineNumber;
 
-        Call call { Call::Kind::Color, {}, trace.frameCount(), lineNumber };
+        Call call { Call::Kind::Color, {}, lineNumber };
         if (line.starts_with("frame ")) {
             int number = 0;
             auto [end, error] = std::from_chars(line.data() + 6, line.data() + line.size(), number);
@@ -87,11 +87,6 @@ void TraceReader::replayFrame(int number, DrawingSurface& surface) const
 {
     std::size_t first = _frameStarts.at(static_cast<std::size_t>(number) - 1);
     std::size_t end = number < frameCount() ? _frameStarts[static_cast<std::size_t>(number)] : _calls.size();
-    replay(first, end, surface);
-}
-
-void TraceReader::replay(std::size_t first, std::size_t end, DrawingSurface& surface) const
-{
-    for (std::size_t i = first; i < end && i < _calls.size(); ++i)
+    for (std::size_t i = first; i < end; ++i)
         _calls[i].replay(surface);
 }

@@ -17,7 +17,6 @@ public:
         Kind kind;
         // red, green, blue, alpha or x1, y1, x2, y2, width
         std::array<double, 5> values;
-        int frame;
         int line;
 
         void replay(DrawingSurface& surface) const;
@@ -31,8 +30,6 @@ public:
     int frameCount() const { return static_cast<int>(_frameStarts.size()); }
     // Replays the calls of frame `number` (counting from 1).
     void replayFrame(int number, DrawingSurface& surface) const;
-    // Replays calls [first, end).
-    void replay(std::size_t first, std::size_t end, DrawingSurface& surface) const;
 
 private:
     std::vector<Call> _calls;
