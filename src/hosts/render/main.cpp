@@ -5,7 +5,6 @@
 #include "cli/Preflight.hpp"
 #include "options/Printable.hpp"
 #include "cli/RenderJob.hpp"
-#include "cli/UsageError.hpp"
 #include "options/OptionError.hpp"
 #include "options/StandardStreams.hpp"
 
@@ -51,8 +50,6 @@ int main(int argc, char** argv)
         }
         RenderJob(options, *options.seed, preflight.ffmpeg()).run();
         return 0;
-    } catch (const UsageError& error) {
-        return complain(error.what(), 2);
     } catch (const OptionError& error) {
         return complain(error.what(), 2);
     } catch (const Interruption::Raised&) {

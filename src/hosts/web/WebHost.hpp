@@ -59,7 +59,6 @@ public:
     // The recorded calls, six doubles each: 0 for a colour or 1 for a stroke, then its five values.
     const std::vector<double>& recordedCalls() const { return _recorded; }
 
-    bool hasPicture() const { return _picture.has_value(); }
     std::int64_t framesRun() { return _picture ? _picture->session().framesRun() : 0; }
     int width() { return _picture ? _picture->canvas().image().width : 0; }
     int height() { return _picture ? _picture->canvas().image().height : 0; }

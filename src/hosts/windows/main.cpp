@@ -1,6 +1,8 @@
 // vorpi.scr: the screen saver as Windows runs it, from its Screen Saver
 // Settings (/c, /p HWND) and when the screen saver starts (/s).
+#include "options/OptionError.hpp"
 #include "options/SaverCommand.hpp"
+#include "win32/AsciiText.hpp"
 #include "win32/RegistrySettings.hpp"
 #include "win32/SaverHost.hpp"
 #include "win32/SettingsDialog.hpp"
@@ -20,12 +22,8 @@ std::vector<std::string> arguments()
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> result;
-    for (int i = 1; i < count; ++i) {
-        std::string argument;
-        for (const wchar_t* c = wide[i]; *c; ++c)
-            argument += *c < 128 ? static_cast<char>(*c) : '?';
-        result.push_back(argument);
-    }
+    for (int i = 1; i < count; ++i)
+        result.push_back(narrowed(wide[i]));
     LocalFree(wide);
     return result;
 }
@@ -33,7 +31,7 @@ std::vector<std::string> arguments()
 // A program without a console says what went wrong in a message box; returns `status`.
 int complain(const std::string& what, int status)
 {
-    MessageBoxW(nullptr, std::wstring(what.begin(), what.end()).c_str(), L"vorpi", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, widened(what).c_str(), L"vorpi", MB_OK | MB_ICONERROR);
     return status;
 }
 
@@ -54,7 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         case SaverCommand::Mode::Preview:
             return SaverHost::preview(instance, window, RegistrySettings::load()).run();
         }
-    } catch (const SaverCommand::Error& error) {
+    } catch (const OptionError& error) {
         return complain(error.what(), 2);
     } catch (const std::exception& error) {
         return complain(error.what(), 1);

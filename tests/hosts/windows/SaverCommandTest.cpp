@@ -1,4 +1,5 @@
 #include "HostInputCases.hpp"
+#include "options/OptionError.hpp"
 #include "options/SaverCommand.hpp"
 #include "options/SeedSetting.hpp"
 #include "settings/SaverSettings.hpp"
@@ -42,7 +43,7 @@ TEST(SaverCommand, RefusesWhatItCannotFollow)
              { "/p" }, { "/p:" }, { "/p", "0" }, { "/p", "12ab" }, { "/p", "-5" },
              { "/p", "18446744073709551616" }, { "/p", "1", "2" }, { "/s:5" }, { "/s", "/p" },
              { "/x" }, { "s" }, { "/" }, { "/save" }, { "/c:" }, { "/c", "5" } }) {
-        EXPECT_THROW(SaverCommand::parse(arguments), SaverCommand::Error) << ::testing::PrintToString(arguments);
+        EXPECT_THROW(SaverCommand::parse(arguments), OptionError) << ::testing::PrintToString(arguments);
     }
 }
 

@@ -7,7 +7,10 @@
 // does not end the saver.
 class PointerWatch {
 public:
-    explicit PointerWatch(int slack)
+    // What every full-screen host allows.
+    static constexpr int usualSlack = 4;
+
+    explicit PointerWatch(int slack = usualSlack)
         : _slack(slack)
     {
     }

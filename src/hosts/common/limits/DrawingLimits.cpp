@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -22,6 +23,12 @@ std::optional<std::string> DrawingLimits::refusal(int width, int height)
     std::string largest = std::to_string(largestSide);
     return "the window is " + std::to_string(width) + "x" + std::to_string(height) + ", larger than the " + largest
         + "x" + largest + " that vorpi draws in";
+}
+
+void DrawingLimits::require(int width, int height)
+{
+    if (auto reason = refusal(width, height))
+        throw std::runtime_error(*reason);
 }
 
 int DrawingLimits::pixels(int points, double scale)

@@ -16,6 +16,8 @@ public:
 
     // Why a window of this many device pixels cannot be drawn, or nothing when it can.
     static std::optional<std::string> refusal(int width, int height);
+    // Throws std::runtime_error with the refusal, for a native host's window.
+    static void require(int width, int height);
 
     // The largest scale up to `wanted` at which an area of width x height
     // points, rounded to whole pixels, keeps within the largest side and the

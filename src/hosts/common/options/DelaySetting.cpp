@@ -1,12 +1,11 @@
 #include "options/DelaySetting.hpp"
 
-#include "options/SeedSetting.hpp"
+#include "options/WholeNumber.hpp"
 
 std::optional<std::chrono::microseconds> DelaySetting::parse(std::string_view text)
 {
-    // The same digits-only whole number as a seed, then the range.
-    auto microseconds = SeedSetting::parse(text);
-    if (!microseconds || *microseconds > longest.count())
+    auto microseconds = wholeNumber<std::chrono::microseconds::rep>(text, 0, longest.count());
+    if (!microseconds)
         return std::nullopt;
     return std::chrono::microseconds(*microseconds);
 }

@@ -22,7 +22,6 @@ public:
     // The next option's name without its dashes, or nothing after the last.
     std::optional<std::string> next();
     // The current option as written, without any `=value`.
-    const std::string& spelling() const { return _spelling; }
 
     // Refuses a value given to an option that takes none.
     void noValue();

@@ -1,10 +1,11 @@
 #include "cli/CommandLine.hpp"
 
-#include "cli/UsageError.hpp"
 #include "limits/DrawingLimits.hpp"
+#include "options/OptionError.hpp"
 #include "options/OptionReader.hpp"
 #include "options/ScaleSetting.hpp"
 #include "options/SeedSetting.hpp"
+#include "options/WholeNumber.hpp"
 #include "output/FramePathPattern.hpp"
 
 #include <algorithm>
@@ -15,19 +16,6 @@
 #include <tuple>
 
 namespace {
-
-// A whole number in min..max written with digits only: no sign, space or exponent.
-template<typename Number>
-std::optional<Number> wholeNumber(std::string_view text, Number min, Number max)
-{
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    Number value {};
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return std::nullopt;
-    return value;
-}
 
 std::optional<std::pair<int, int>> parseSize(std::string_view text)
 {
@@ -69,7 +57,7 @@ std::optional<RenderOptions::Format> formatFor(const std::string& extension)
 
 void readOutput(const std::string& text, RenderOptions& options)
 {
-    auto refuse = [&](const std::string& reason) { throw UsageError("cannot write '" + text + "': " + reason); };
+    auto refuse = [&](const std::string& reason) { throw OptionError("cannot write '" + text + "': " + reason); };
     std::filesystem::path path(text);
     std::optional<FramePathPattern> pattern;
     try {
@@ -117,7 +105,7 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments)
         } else if (*name == "trace") {
             std::string path = reader.value();
             if (path.empty())
-                throw UsageError("option --trace needs a file name, or - for standard output");
+                throw OptionError("option --trace needs a file name, or - for standard output");
             options.trace = path;
         } else if (*name == "quiet") {
             reader.noValue();

@@ -6,8 +6,7 @@
 #include <vector>
 
 // Reads the renderer's command line. Every value is checked here, before any
-// work starts; a bad one throws OptionError (or UsageError for an output) with
-// a one-line reason.
+// work starts; a bad one throws OptionError with a one-line reason.
 class CommandLine {
 public:
     // `arguments` leaves out the program name. Options take their value as the

@@ -1,6 +1,7 @@
 #include "cli/Preflight.hpp"
 
-#include "cli/UsageError.hpp"
+#include "options/OptionError.hpp"
+#include "options/OptionReader.hpp"
 #include "output/AtomicFile.hpp"
 #include "output/FramePathPattern.hpp"
 
@@ -27,7 +28,7 @@ constexpr std::size_t temporaryNameAdds = 12;
 
 std::string quoted(const fs::path& path)
 {
-    return "'" + path.string() + "'";
+    return OptionReader::quoted(path.string());
 }
 
 fs::path landingPlace(const fs::path& path)
@@ -39,7 +40,7 @@ fs::path landingPlace(const fs::path& path)
 void requireWritable(const std::string& named, const fs::path& destination)
 {
     fs::path directory = destination.parent_path();
-    auto refuse = [&](const std::string& reason) { throw UsageError("cannot write " + named + ": " + reason); };
+    auto refuse = [&](const std::string& reason) { throw OptionError("cannot write " + named + ": " + reason); };
     if (directory.empty())
         directory = ".";
     struct stat status;
@@ -84,7 +85,7 @@ void requireVideoSize(const std::filesystem::path& path, int width, int height)
     auto padded = [](int side) { return static_cast<long long>(side + side % 2) + 128; };
     if (8 * padded(width) * padded(height) < std::numeric_limits<int>::max())
         return;
-    throw UsageError("cannot write '" + path.string() + "': ffmpeg takes a video only while (width + 128) x (height"
+    throw OptionError("cannot write '" + path.string() + "': ffmpeg takes a video only while (width + 128) x (height"
         + " + 128) stays below 268435456, as 16384x16128 does, and " + std::to_string(width) + "x"
         + std::to_string(height) + " does not");
 }
@@ -119,12 +120,12 @@ public:
     void claim(const fs::path& path, const std::string& named)
     {
         if (leadsIntoProc(path))
-            throw UsageError("cannot write " + named + ": it names an open descriptor, not a file (for standard "
+            throw OptionError("cannot write " + named + ": it names an open descriptor, not a file (for standard "
                 "output, use --trace -)");
         fs::path destination = AtomicFile::destinationOf(path);
         requireWritable(named, destination);
         if (auto [earlier, added] = _named.emplace(landingPlace(destination), named); !added)
-            throw UsageError("cannot write " + named + ": " + earlier->second + " is the same file");
+            throw OptionError("cannot write " + named + ": " + earlier->second + " is the same file");
     }
 
     // The frames whose files exist already: one that is a link lands where the link leads.
@@ -149,7 +150,7 @@ public:
         for (const auto& [landing, named] : _named) {
             std::optional<int> frame = sequence.pattern.numberIn(landing.filename().string());
             if (landing.parent_path() == sequence.directory && frame && *frame <= lastFrame)
-                throw UsageError("cannot write " + named + ": frame " + std::to_string(*frame) + " of "
+                throw OptionError("cannot write " + named + ": frame " + std::to_string(*frame) + " of "
                     + quoted(sequence.given) + " is the same file");
         }
     }
@@ -162,7 +163,7 @@ void requireNoSharedFrame(const Sequence& first, const Sequence& second, int las
 {
     std::optional<std::string> name = second.pattern.nameSharedWith(first.pattern, lastFrame);
     if (name && first.directory == second.directory)
-        throw UsageError("cannot write " + quoted(second.given) + ": its frame "
+        throw OptionError("cannot write " + quoted(second.given) + ": its frame "
             + std::to_string(*second.pattern.numberIn(*name)) + " is frame "
             + std::to_string(*first.pattern.numberIn(*name)) + " of " + quoted(first.given) + " (" + *name + ")");
 }
@@ -201,6 +202,6 @@ Preflight::Preflight(const RenderOptions& options)
     if (video) {
         _ffmpeg = findOnPath("ffmpeg");
         if (_ffmpeg.empty())
-            throw UsageError("a video needs ffmpeg, which is not on PATH (install the Debian package ffmpeg)");
+            throw OptionError("a video needs ffmpeg, which is not on PATH (install the Debian package ffmpeg)");
     }
 }

@@ -8,7 +8,7 @@
 // that every output can be written where it is asked for, that no two
 // outputs or frames share a file, and that ffmpeg is there when a video is
 // asked for.
-// Throws UsageError with a one-line reason.
+// Throws OptionError with a one-line reason.
 class Preflight {
 public:
     explicit Preflight(const RenderOptions& options);

@@ -1,5 +1,7 @@
 #include "client/Connection.hpp"
 
+#include "loop/EventWait.hpp"
+
 #include <poll.h>
 
 #include <cerrno>
@@ -8,18 +10,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-
-namespace {
-
-timespec timeUntil(Connection::Clock::time_point deadline)
-{
-    auto left = std::max(deadline - Connection::Clock::now(), Connection::Clock::duration::zero());
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-    auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
-    return { static_cast<time_t>(seconds.count()), static_cast<long>(nanoseconds.count()) };
-}
-
-}
 
 Connection::Connection()
 {
@@ -47,11 +37,12 @@ bool Connection::wait(int otherFd, std::optional<Clock::time_point> deadline)
     bool unsent = wl_display_flush(display()) < 0 && errno == EAGAIN;
     pollfd watched[] = { { wl_display_get_fd(display()), static_cast<short>(POLLIN | (unsent ? POLLOUT : 0)), 0 },
         { otherFd, POLLIN, 0 } };
-    timespec timeout = deadline ? timeUntil(*deadline) : timespec {};
-    int ready = ppoll(watched, 2, deadline ? &timeout : nullptr, nullptr);
-    if (ready < 0 && errno != EINTR) {
+    int ready = 0;
+    try {
+        ready = EventWait::until(watched, deadline);
+    } catch (...) {
         wl_display_cancel_read(display());
-        throw std::runtime_error(std::string("cannot wait for events: ") + std::strerror(errno));
+        throw;
     }
     if (ready > 0 && (watched[0].revents & (POLLIN | POLLERR | POLLHUP))) {
         if (wl_display_read_events(display()) < 0)

@@ -18,11 +18,9 @@ private:
     void capabilities(std::uint32_t offered);
     void pointerAt(wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
 
-    // Pixels in the surface's own measure (logical pixels) either way.
-    static constexpr int pointerSlack = 4;
-
     bool& _ended;
-    PointerWatch _watch { pointerSlack };
+    // Pixels in the surface's own measure (logical pixels) either way.
+    PointerWatch _watch;
     // The surface the pointer was first seen on, and the one it is on now.
     wl_surface* _restingOn = nullptr;
     wl_surface* _pointerOn = nullptr;

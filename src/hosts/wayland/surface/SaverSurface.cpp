@@ -154,8 +154,7 @@ void SaverSurface::reshape()
 
 std::unique_ptr<Canvas> SaverSurface::freshCanvas(PendingReshape::Shape shape)
 {
-    if (auto refusal = DrawingLimits::refusal(shape.width, shape.height))
-        throw std::runtime_error(*refusal);
+    DrawingLimits::require(shape.width, shape.height);
     _buffers = nullptr;
     auto canvas = std::make_unique<BufferedCanvas>(_globals.shm(), shape.width, shape.height);
     _buffers = canvas.get();

@@ -33,7 +33,6 @@ public:
     std::optional<Clock::time_point> wakeUp() const;
     // True once the compositor has taken the surface away (its output went).
     bool isClosed() const { return _closed; }
-    wl_surface* surface() const { return _surface.get(); }
 
 private:
     // Device pixels per logical pixel: the output's integer scale, or the fractional one the compositor prefers.

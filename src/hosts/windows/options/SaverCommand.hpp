@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 
 // What Windows asks of a screen saver on its command line: /s, /p HWND (or
@@ -12,12 +11,7 @@ public:
     enum class Mode { Settings, FullScreen, Preview };
 
     // A command line this saver cannot follow; the message says why.
-    class Error : public std::runtime_error {
-    public:
-        using std::runtime_error::runtime_error;
-    };
-
-    // `arguments` excludes the program name. Throws Error.
+    // `arguments` excludes the program name. Throws OptionError.
     static SaverCommand parse(std::span<const std::string> arguments);
 
     Mode mode = Mode::Settings;

@@ -1,6 +1,7 @@
 #include "settings/SaverSettings.hpp"
 
 #include "options/DelaySetting.hpp"
+#include "options/OptionError.hpp"
 #include "options/OptionReader.hpp"
 #include "options/SeedSetting.hpp"
 
@@ -26,14 +27,14 @@ std::optional<std::uint32_t> SaverSettings::readDelay(std::string_view text)
         return std::nullopt;
     if (auto delay = DelaySetting::parse(text))
         return static_cast<std::uint32_t>(delay->count());
-    throw Error(OptionReader::invalid("delay", text, DelaySetting::expected));
+    throw OptionError(OptionReader::invalid("delay", text, DelaySetting::expected));
 }
 
 ScaleSetting SaverSettings::readScale(std::string_view text)
 {
     if (auto scale = ScaleSetting::parse(text))
         return *scale;
-    throw Error(OptionReader::invalid("scale", text, ScaleSetting::expected));
+    throw OptionError(OptionReader::invalid("scale", text, ScaleSetting::expected));
 }
 
 std::optional<std::uint32_t> SaverSettings::readSeed(std::string_view text)
@@ -42,7 +43,7 @@ std::optional<std::uint32_t> SaverSettings::readSeed(std::string_view text)
         return std::nullopt;
     if (auto seed = SeedSetting::parse(text))
         return seed;
-    throw Error(OptionReader::invalid("seed", text, SeedSetting::expected));
+    throw OptionError(OptionReader::invalid("seed", text, SeedSetting::expected));
 }
 
 std::string SaverSettings::scaleText(const ScaleSetting& scale)

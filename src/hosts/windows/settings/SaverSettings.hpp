@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +12,6 @@
 // registry key and read by /s and /p. The scale and the seed are read as
 // every host reads them; the registry is trusted no more than the dialog.
 struct SaverSettings {
-    // A setting's text that cannot be taken; the message says what was expected.
-    class Error : public std::runtime_error {
-    public:
-        using std::runtime_error::runtime_error;
-    };
-
     // At least this many microseconds from one frame to the next (the frame clock's least delay).
     std::optional<std::uint32_t> delayMicroseconds;
     ScaleSetting scale;
@@ -28,7 +21,7 @@ struct SaverSettings {
     static std::uint32_t clampDelay(std::uint64_t microseconds);
     // The scales the dialog offers, as text.
     static std::vector<std::string> scaleChoices();
-    // The readers throw Error. Empty text is no delay, or no seed.
+    // The readers throw OptionError. Empty text is no delay, or no seed.
     static std::optional<std::uint32_t> readDelay(std::string_view text);
     static ScaleSetting readScale(std::string_view text);
     static std::optional<std::uint32_t> readSeed(std::string_view text);

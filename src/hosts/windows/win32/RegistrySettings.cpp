@@ -1,5 +1,7 @@
 #include "win32/RegistrySettings.hpp"
 
+#include "win32/AsciiText.hpp"
+
 #include <windows.h>
 
 #include <string>
@@ -30,10 +32,7 @@ std::string readText(HKEY key, const wchar_t* name)
     if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS
         || type != REG_SZ)
         return "";
-    std::string result;
-    for (const wchar_t* c = text; *c; ++c)
-        result += *c < 128 ? static_cast<char>(*c) : '?';
-    return result;
+    return narrowed(text);
 }
 
 // Writes `value`, or deletes it when there is none.
@@ -71,8 +70,7 @@ bool RegistrySettings::save(const SaverSettings& settings)
     if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
         != ERROR_SUCCESS)
         return false;
-    std::string scaleText = SaverSettings::scaleText(settings.scale);
-    std::wstring scale(scaleText.begin(), scaleText.end());
+    std::wstring scale = widened(SaverSettings::scaleText(settings.scale));
     bool saved = writeNumber(key, delayValue, settings.delayMicroseconds) && writeNumber(key, seedValue, settings.seed)
         && RegSetValueExW(key, scaleValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(scale.c_str()),
                static_cast<DWORD>((scale.size() + 1) * sizeof(wchar_t)))

@@ -10,8 +10,6 @@
 
 namespace {
 
-// How far the pointer may wander before a full-screen saver ends.
-constexpr int pointerSlack = 4;
 // How often a host with nothing to animate looks again (a preview's tab may be shown without telling it).
 constexpr auto idlePoll = std::chrono::milliseconds(250);
 
@@ -52,7 +50,7 @@ SaverHost::SaverHost(const SaverSettings& settings, HWND parent)
 SaverHost SaverHost::fullScreen(HINSTANCE instance, const SaverSettings& settings)
 {
     SaverHost host(settings, nullptr);
-    host._pointer = std::make_unique<PointerWatch>(pointerSlack);
+    host._pointer = std::make_unique<PointerWatch>();
     std::vector<RECT> monitors;
     EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
     if (monitors.empty())

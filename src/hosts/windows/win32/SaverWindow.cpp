@@ -88,8 +88,7 @@ void SaverWindow::create(HINSTANCE instance, HWND parent, const RECT& area, std:
     registerClass(instance);
     int width = area.right - area.left;
     int height = area.bottom - area.top;
-    if (auto refusal = DrawingLimits::refusal(width, height))
-        throw std::runtime_error(*refusal);
+    DrawingLimits::require(width, height);
     DWORD style = parent ? WS_CHILD | WS_CLIPSIBLINGS : WS_POPUP;
     DWORD extendedStyle = parent ? 0 : WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
     _window = CreateWindowExW(extendedStyle, className, L"vorpi", style, area.left, area.top, width, height, parent,

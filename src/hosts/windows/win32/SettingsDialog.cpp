@@ -1,38 +1,31 @@
 #include "win32/SettingsDialog.hpp"
 
+#include "options/OptionError.hpp"
+#include "win32/AsciiText.hpp"
 #include "win32/RegistrySettings.hpp"
 #include "win32/resource.h"
 
-#include <optional>
 #include <string>
 
 namespace {
-
-std::wstring wide(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
 
 std::string fieldText(HWND dialog, int id)
 {
     wchar_t text[64] = {};
     GetDlgItemTextW(dialog, id, text, 64);
-    std::string result;
-    for (const wchar_t* c = text; *c; ++c)
-        result += *c < 128 ? static_cast<char>(*c) : '?';
-    return result;
+    return narrowed(text);
 }
 
 void showSettings(HWND dialog, const SaverSettings& settings)
 {
     if (settings.delayMicroseconds)
-        SetDlgItemTextW(dialog, IDC_DELAY, wide(std::to_string(*settings.delayMicroseconds)).c_str());
+        SetDlgItemTextW(dialog, IDC_DELAY, widened(std::to_string(*settings.delayMicroseconds)).c_str());
     if (settings.seed)
-        SetDlgItemTextW(dialog, IDC_SEED, wide(std::to_string(*settings.seed)).c_str());
+        SetDlgItemTextW(dialog, IDC_SEED, widened(std::to_string(*settings.seed)).c_str());
     // A scale set outside the dialog, if it is not one of the offered, is offered too.
-    std::wstring chosen = wide(SaverSettings::scaleText(settings.scale));
+    std::wstring chosen = widened(SaverSettings::scaleText(settings.scale));
     for (const std::string& choice : SaverSettings::scaleChoices())
-        SendDlgItemMessageW(dialog, IDC_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(choice).c_str()));
+        SendDlgItemMessageW(dialog, IDC_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widened(choice).c_str()));
     if (SendDlgItemMessageW(dialog, IDC_SCALE, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(chosen.c_str())) == CB_ERR)
         SendDlgItemMessageW(dialog, IDC_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
     SendDlgItemMessageW(dialog, IDC_SCALE, CB_SELECTSTRING, -1, reinterpret_cast<LPARAM>(chosen.c_str()));
@@ -46,8 +39,8 @@ bool saveFields(HWND dialog)
         settings.delayMicroseconds = SaverSettings::readDelay(fieldText(dialog, IDC_DELAY));
         settings.scale = SaverSettings::readScale(fieldText(dialog, IDC_SCALE));
         settings.seed = SaverSettings::readSeed(fieldText(dialog, IDC_SEED));
-    } catch (const SaverSettings::Error& error) {
-        MessageBoxW(dialog, wide(error.what()).c_str(), L"vorpi", MB_OK | MB_ICONWARNING);
+    } catch (const OptionError& error) {
+        MessageBoxW(dialog, widened(error.what()).c_str(), L"vorpi", MB_OK | MB_ICONWARNING);
         return false;
     }
     if (!RegistrySettings::save(settings)) {

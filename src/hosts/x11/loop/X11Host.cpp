@@ -3,35 +3,19 @@
 #include "DefaultBackend.hpp"
 #include "display/DesktopScale.hpp"
 #include "limits/DrawingLimits.hpp"
+#include "loop/EventWait.hpp"
 
 #include <X11/Xatom.h>
 #include <poll.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <stdexcept>
 #include <string>
 
 namespace {
 
-void requireDrawable(int width, int height)
-{
-    if (auto refusal = DrawingLimits::refusal(width, height))
-        throw std::runtime_error(*refusal);
-}
-
 const char* nameOrNull(const std::optional<std::string>& text)
 {
     return text ? text->c_str() : nullptr;
-}
-
-timespec timeUntil(FrameClock::Clock::time_point deadline)
-{
-    auto left = std::max(deadline - FrameClock::Clock::now(), FrameClock::Clock::duration::zero());
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-    auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
-    return { static_cast<time_t>(seconds.count()), static_cast<long>(nanoseconds.count()) };
 }
 
 }
@@ -139,7 +123,7 @@ void X11Host::noteSize(int width, int height)
 void X11Host::reshape()
 {
     auto [width, height, scale] = _pendingReshape.take();
-    requireDrawable(width, height);
+    DrawingLimits::require(width, height);
     _picture.reshape(width, height, scale, [&] { return createCanvas(width, height); });
     // The fresh canvas is black: show it at once, so that nothing of the old picture stays where the new one has not drawn yet.
     _presenter->present(_picture.canvas().image(),
@@ -148,7 +132,7 @@ void X11Host::reshape()
 
 SaverPicture X11Host::createFirstPicture(bool preview, RandomSources sources)
 {
-    requireDrawable(_window.width(), _window.height());
+    DrawingLimits::require(_window.width(), _window.height());
     return SaverPicture(createCanvas(_window.width(), _window.height()), _scale, preview, std::move(sources));
 }
 
@@ -204,9 +188,6 @@ bool X11Host::waitForWork()
         deadline = _clock.nextDeadline();
     if (!_presenter->busy() && _pendingReshape.isPending())
         deadline = std::min(deadline.value_or(_pendingReshape.settlesAt()), _pendingReshape.settlesAt());
-    timespec timeout = deadline ? timeUntil(*deadline) : timespec {};
-    int ready = ppoll(watched, 2, deadline ? &timeout : nullptr, nullptr);
-    if (ready < 0 && errno != EINTR)
-        throw std::runtime_error(std::string("cannot wait for events: ") + std::strerror(errno));
+    int ready = EventWait::until(watched, deadline);
     return !(ready > 0 && watched[1].revents != 0 && _stopSignals.arrived());
 }

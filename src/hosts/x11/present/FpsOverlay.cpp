@@ -1,7 +1,8 @@
 #include "present/FpsOverlay.hpp"
 
+#include "limits/DrawingLimits.hpp"
+
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -119,7 +120,7 @@ void FpsOverlay::layOut()
 
 int FpsOverlay::scaled(int points) const
 {
-    return static_cast<int>(std::lround(points * _scale));
+    return DrawingLimits::pixels(points, _scale);
 }
 
 void FpsOverlay::draw()

@@ -32,7 +32,6 @@ public:
     std::optional<ImageView> canvasPixels() const;
     int width() const { return _image->width; }
     int height() const { return _image->height; }
-    bool usesSharedMemory() const { return _shared; }
 
     // Shows `area` of the window: the canvas where it covers the area, black beyond it.
     void present(const ImageView& canvas, XRectangle area);

@@ -25,7 +25,6 @@ public:
 
     // The canvas may draw straight into an image of this layout.
     bool isCanvasLayout() const { return _isCanvasLayout; }
-    int bitsPerPixel() const { return _bitsPerPixel; }
     // The pixel that shows the opaque colour 0xRRGGBB.
     std::uint32_t pixel(std::uint32_t rgb) const;
     // Writes `area` of the canvas's pixels `from` into `to`, pixels of this
