@@ -116,13 +116,13 @@ def run(command, **kwargs):
 
 
 def main():
-    if len(sys.argv) < 2:
+    only = sys.argv[3].split(",") if len(sys.argv) == 4 and sys.argv[2] == "--only" else []
+    if len(sys.argv) not in (2, 4) or (len(sys.argv) == 4 and not all(
+            n.isdigit() and 1 <= int(n) <= len(MUTATIONS) for n in only)):
         sys.exit(__doc__)
     source = pathlib.Path(__file__).resolve().parent.parent
     build = pathlib.Path(sys.argv[1]).resolve()
-    chosen = range(len(MUTATIONS))
-    if len(sys.argv) == 4 and sys.argv[2] == "--only":
-        chosen = [int(n) - 1 for n in sys.argv[3].split(",")]
+    chosen = [int(n) - 1 for n in only] if only else range(len(MUTATIONS))
     if run(["cmake", "--build", str(build)]) != 0 or run(["ctest", "--test-dir", str(build)]) != 0:
         sys.exit("mutation-test: the unmutated build must build and pass its tests first")
     totals = {}

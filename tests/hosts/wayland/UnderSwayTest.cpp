@@ -201,8 +201,8 @@ TEST_F(UnderSway, EndsBySignalOrWithTheCompositor)
     sway->signal(SIGKILL);
     EXPECT_EQ(saver->waitForExit(5s), 1);
     std::string error = saver->standardError();
-    EXPECT_TRUE(error.starts_with("vorpi-wayland: lost the connection to the compositor")
-        && error.find('\n') == error.size() - 1) << error;
+    EXPECT_TRUE(isOneLine(error, "vorpi-wayland")
+        && error.starts_with("vorpi-wayland: lost the connection to the compositor")) << error;
 }
 
 // A new mode is taken up once it has settled: a fresh picture, the old one

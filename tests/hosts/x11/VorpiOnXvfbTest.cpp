@@ -3,6 +3,7 @@
 
 #include "ChildProcess.hpp"
 #include "Eventually.hpp"
+#include "FileText.hpp"
 #include "Picture.hpp"
 
 // Before Xlib, whose macros (None, Bool) would break it.
@@ -149,8 +150,8 @@ protected:
             vorpi.signal(SIGSTOP);
             siginfo_t stopped {};
             waitid(P_PID, vorpi.pid(), &stopped, WSTOPPED | WEXITED | WNOWAIT);
-            std::string call;
-            std::ifstream("/proc/" + std::to_string(vorpi.pid()) + "/syscall") >> call;
+            std::string call = read("/proc/" + std::to_string(vorpi.pid()) + "/syscall");
+            call = call.substr(0, call.find(' '));
             long frames = -1;
             for (long seen = cardinal(window, "vorpi.frames"); call == std::to_string(SYS_ppoll) && seen != frames;
                  seen = cardinal(window, "vorpi.frames")) {
@@ -339,10 +340,8 @@ TEST_F(VorpiOnXvfb, EndsLeavingNoSharedMemoryBehind)
             server->signal(SIGKILL);
         }
         if (signal == SIGSTOP) {
-            ASSERT_TRUE(eventually([&] {
-                std::ifstream stat("/proc/" + std::to_string(server->pid()) + "/stat");
-                return std::string(std::istreambuf_iterator<char>(stat), {}).find(") T ") != std::string::npos;
-            }));
+            ASSERT_TRUE(eventually(
+                [&] { return read("/proc/" + std::to_string(server->pid()) + "/stat").find(") T ") != std::string::npos; }));
             vorpi->signal(SIGTERM);
         }
         EXPECT_EQ(vorpi->waitForExit(exitLimit + 5s), signal == SIGKILL ? 1 : 128 + SIGTERM);

@@ -3,6 +3,7 @@
 // daemon and the settings dialog do.
 
 #include "ChildProcess.hpp"
+#include "Eventually.hpp"
 #include "FileText.hpp"
 
 #include <gtest/gtest.h>
@@ -191,8 +192,8 @@ TEST_F(XScreenSaverList, RefusesWhatItCannotDoAndChangesNothing)
             fs::create_symlink("/bin/sleep", home / test.openDialog);
             dialog = std::make_unique<ChildProcess>(std::vector<std::string> { home / test.openDialog, "60" },
                 Environment { { "HOME", home.string() } });
-            while (!read("/proc/" + std::to_string(dialog->pid()) + "/comm").starts_with("xscreensaver-")) {
-            }
+            ASSERT_TRUE(eventually(
+                [&] { return read("/proc/" + std::to_string(dialog->pid()) + "/comm").starts_with("xscreensaver-"); }));
             fs::remove(home / test.openDialog);
         }
         std::set<std::string> before = namesIn(home);
