@@ -19,22 +19,6 @@ int wakeUpFd = -1;
 timer_t deadline;
 StopSignals::LastAct lastAct = nullptr;
 
-[[noreturn]] void dieBy(int signal)
-{
-    if (lastAct)
-        lastAct();
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(signal);
-    _exit(128 + signal);
-}
-
 extern "C" void stopRequested(int signal)
 {
     int savedErrno = errno;
@@ -51,7 +35,7 @@ extern "C" void stopRequested(int signal)
 
 extern "C" void deadlinePassed(int)
 {
-    dieBy(caughtSignal);
+    StopSignals::endBy(caughtSignal);
 }
 
 void install(int signal, void (*handler)(int))
@@ -105,5 +89,21 @@ bool StopSignals::arrived()
 
 void StopSignals::endBySignal() const
 {
-    dieBy(caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM);
+    endBy(caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM);
+}
+
+void StopSignals::endBy(int signal)
+{
+    if (lastAct)
+        lastAct();
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    _exit(128 + signal);
 }

@@ -22,6 +22,8 @@ public:
 
     // What must be done even so, such as releasing what would outlive the process.
     static void setLastAct(LastAct act);
+    // Ends the process by `signal` (its default action), after the last act.
+    [[noreturn]] static void endBy(int signal);
 
     int fd() const { return _fd; }
     // True when one of the signals has arrived.

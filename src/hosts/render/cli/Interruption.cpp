@@ -1,5 +1,7 @@
 #include "cli/Interruption.hpp"
 
+#include "loop/StopSignals.hpp"
+
 #include <csignal>
 #include <cstdlib>
 #include <initializer_list>
@@ -45,8 +47,5 @@ void Interruption::stopAsIf(int signal)
 
 void Interruption::dieOfSignal()
 {
-    int signal = caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM;
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    std::_Exit(128 + signal);
+    StopSignals::endBy(caughtSignal ? static_cast<int>(caughtSignal) : SIGTERM);
 }
