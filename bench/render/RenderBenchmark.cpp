@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -69,6 +70,8 @@ const TraceReader& traceOf(int width, int height)
     if (found != traces.end())
         return found->second;
     std::FILE* file = std::tmpfile();
+    if (!file)
+        throw std::runtime_error("cannot make a temporary file for the trace");
     {
         TraceSurface trace(file);
         OffscreenHost host({ static_cast<double>(width), static_cast<double>(height) }, false, trace,
@@ -125,6 +128,10 @@ void moduleAlone(benchmark::State& state)
 void moduleWithTrace(benchmark::State& state)
 {
     std::FILE* sink = std::fopen("/dev/null", "w");
+    if (!sink) {
+        state.SkipWithError("cannot open /dev/null");
+        return;
+    }
     TraceSurface trace(sink);
     OffscreenHost host({ static_cast<double>(widthOf(state)), static_cast<double>(heightOf(state)) }, false, trace,
         RandomSources::seeded(1));
